@@ -19,7 +19,6 @@
 // The engine's Parser turns text into lines and tokens; each widget class decides what its own
 // keys mean in its _parseParams.
 
-std::atomic<bool> uiWidget::s_terminate {false};
 uiProgressCallback uiWidget::_progCb = nullptr;
 void* uiWidget::_progClient = nullptr;
 
