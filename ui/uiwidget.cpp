@@ -14,7 +14,9 @@
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
+#include "uientrywidget.h"
 #include "uisubsystem.h"
+#include "uitextwidget.h"
 
 namespace {
 
@@ -81,8 +83,8 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiButton", nullptr},
   {"uiToggleButton", nullptr},
   {"uiSprite", nullptr},
-  {"uiTextWidget", nullptr},
-  {"uiEntryWidget", nullptr},
+  {"uiTextWidget", uiTextWidget::s_allocator},
+  {"uiEntryWidget", uiEntryWidget::s_allocator},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
