@@ -54,15 +54,15 @@ void uiButton::setDefaultSounds(const char* click, const char* highlight) {
 }
 
 void uiButton::setClickSound(const char* sound) {
-  uiCopyName(clickSound, sound ? sound : "", sizeof(clickSound));
+  uiCopyName(clickSound, sound, sizeof(clickSound));
 }
 
 void uiButton::setHighlightSound(const char* sound) {
-  uiCopyName(highlightSound, sound ? sound : "", sizeof(highlightSound));
+  uiCopyName(highlightSound, sound, sizeof(highlightSound));
 }
 
 void uiButton::setParticleSystem(const char* file) {
-  uiCopyName(psysName, file ? file : "", sizeof(psysName));
+  uiCopyName(psysName, file, sizeof(psysName));
 }
 
 void uiButton::resetPsys() {

@@ -121,8 +121,7 @@ void uiVisualWidget::releaseSprite() {
 }
 
 bool uiVisualWidget::setSprite(const char* file, int newAnim, int newFrame, bool create) {
-  if (file != spriteName)
-    uiCopyName(spriteName, file, sizeof(spriteName));
+  uiCopyName(spriteName, file, sizeof(spriteName));
   anim = newAnim;
   frame = newFrame;
   _releaseSprite(spriteId);
