@@ -11,6 +11,11 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uibutton.h"
+#include "uiparticlesystem.h"
+#include "uisprite.h"
+#include "uivisualwidget.h"
+
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
@@ -77,17 +82,17 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
   {"uiInputHandler", uiInputHandler::s_allocator},
-  {"uiVisualWidget", nullptr},
-  {"uiButton", nullptr},
+  {"uiVisualWidget", uiVisualWidget::s_allocator},
+  {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
-  {"uiSprite", nullptr},
+  {"uiSprite", uiSprite::s_allocator},
   {"uiTextWidget", nullptr},
   {"uiEntryWidget", nullptr},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
-  {"uiParticleSystem", nullptr},
+  {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", nullptr},
   {"uiDialog", nullptr},
   {"uiAnimDialog", nullptr},
