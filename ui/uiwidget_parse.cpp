@@ -1,5 +1,7 @@
 #include "uiwidget.h"
 
+#include "uidialog.h"
+
 #include "core.h"
 #include "file.h"
 #include "udlogger.h"
@@ -310,6 +312,14 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
          if (!p.GetEqualsToken())
            return false;
          w.setVisible(w._parseBoolean(&p), true);
+         return true;
+       }},
+      {"tabentry", "tabentry",
+       [](uiWidget& w, Parser&) {
+         for (uiWidget* ancestor = w.parent; ancestor; ancestor = ancestor->parent) {
+           if (ancestor->isType("uiDialog"))
+             static_cast<uiDialog*>(ancestor)->addTabEntry(&w);
+         }
          return true;
        }},
       {"child", "child obj = type",
