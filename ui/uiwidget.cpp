@@ -11,12 +11,18 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uibutton.h"
+#include "uidialog.h"
+#include "uientrywidget.h"
+#include "uiparticlesystem.h"
+#include "uisprite.h"
+#include "uitextwidget.h"
+#include "uivisualwidget.h"
+
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
-#include "uientrywidget.h"
 #include "uisubsystem.h"
-#include "uitextwidget.h"
 
 namespace {
 
@@ -64,7 +70,7 @@ protected:
 unsigned int uiWidget::s_iDeltaTime = 0;
 float uiWidget::s_fDeltaTime = 0.0f;
 unsigned long long uiWidget::s_frameNumber = 0;
-volatile bool uiWidget::s_terminate = false;
+std::atomic<bool> uiWidget::s_terminate {false};
 bool uiWidget::s_dynamicLoading = true;
 
 char uiWidget::s_depthNames[MAX_DEPTH_NAMES][32] = {
@@ -79,19 +85,19 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
   {"uiInputHandler", uiInputHandler::s_allocator},
-  {"uiVisualWidget", nullptr},
-  {"uiButton", nullptr},
+  {"uiVisualWidget", uiVisualWidget::s_allocator},
+  {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
-  {"uiSprite", nullptr},
+  {"uiSprite", uiSprite::s_allocator},
   {"uiTextWidget", uiTextWidget::s_allocator},
   {"uiEntryWidget", uiEntryWidget::s_allocator},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
-  {"uiParticleSystem", nullptr},
+  {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", nullptr},
-  {"uiDialog", nullptr},
+  {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", nullptr},
   {"uiGameContainer", nullptr},
