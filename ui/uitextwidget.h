@@ -36,8 +36,9 @@ public:
 
   // -- Text --
   // Translates the format through the string table, formats it (cut at 762 bytes) and keeps at
-  // most 127 decoded characters.
-  void print(int newSet, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  // most 127 decoded characters. The format may be a string table key whose text holds the
+  // conversions, so it is not checked as a printf format.
+  void print(int newSet, const char* format, ...);
   const unsigned int* getText() const { return text; }
 
   // -- Font and layout --
