@@ -65,6 +65,12 @@ bool CaptureLog::check() {
   return same;
 }
 
+void CaptureLog::clear() {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_received.clear();
+  m_expected.clear();
+}
+
 std::vector<std::string> CaptureLog::messages() const {
   std::lock_guard<std::mutex> hold(m_mutex);
   std::vector<std::string> texts;

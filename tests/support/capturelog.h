@@ -31,6 +31,8 @@ public:
   // Compares the messages so far with the expected ones, reports any difference as a test
   // failure, and starts again with no messages and no expectations. Returns true when they match.
   bool check();
+  // Forgets the messages and expectations so far without checking them.
+  void clear();
 
   std::vector<std::string> messages() const;  // the texts received so far
   std::vector<Message> received() const;      // with their severities
