@@ -318,3 +318,20 @@ TEST(uiEntryWidget, AllocatorMakesAnEntryThatIsAlsoATextWidget) {
   EXPECT_EQ(uiEntryWidget::s_allocator(), nullptr);
   EXPECT_EQ(uiTextWidget::s_allocator(), nullptr);
 }
+
+TEST(uiEntryWidget, FramesAndTypingAllocateNothing) {
+  Field field("cursor = caret\npadding = 1\n");
+  field.entry.print(0, "AB");
+  CountingMemory memory;
+  GlobalNewCounter newCalls;
+  uiWidget::s_iDeltaTime = 600;
+  for (int frame = 0; frame < 3; ++frame) {
+    field.type('c');
+    field.keyDown(UIK_ERASE);
+    field.entry.update(0, 0);
+    field.entry.render(0, 0);
+  }
+  uiWidget::s_iDeltaTime = 0;
+  EXPECT_EQ(memory.allocCalls(), 0);
+  EXPECT_EQ(newCalls.calls(), 0);
+}
