@@ -52,11 +52,6 @@ bool recordKey(uiWidget*, void* client, int key) {
   return record->result;
 }
 
-bool countPress(uiWidget*, void* client, int, int) {
-  ++*static_cast<int*>(client);
-  return true;
-}
-
 }  // namespace
 
 TEST(uiEntryWidget, TypingUpperCasesRefusesAndStopsAtEntryWidth) {
@@ -101,6 +96,7 @@ TEST(uiEntryWidget, EraseAndEnterEditAndAccept) {
   EXPECT_FALSE(field.keyDown('x')) << "other keys are neither handled nor passed on";
   EXPECT_TRUE(heard.keys.empty());
   EXPECT_FALSE(field.entry.inputEvent(UIE_CHAR, 0, 0, 'c', false, true));
+  EXPECT_FALSE(field.entry.inputEvent(UIE_MOUSEDOWN, 0, 0, 0, false, false));
 
   EXPECT_TRUE(field.keyDown(UIK_ENTER));
   EXPECT_TRUE(field.entry.isAccepted());
@@ -120,16 +116,6 @@ TEST(uiEntryWidget, EraseAndEnterEditAndAccept) {
   EXPECT_FALSE(field.keyDown(UIK_ENTER2));
   EXPECT_FALSE(field.entry.isAccepted());
   EXPECT_EQ(heard.keys, (std::vector<int> {UIK_ENTER, UIK_ENTER2}));
-}
-
-TEST(uiEntryWidget, MouseEventsAreNotHandled) {
-  Field field("entryrectx = 100\nentryrecty = 20\n");
-  int presses = 0;
-  _WidgetMap_s callbacks {};
-  callbacks.pressCb = countPress;
-  field.entry.assignCallbacks(&callbacks, &presses);
-  EXPECT_FALSE(field.entry.inputEvent(UIE_MOUSEDOWN, 10, 10, 0, false, false));
-  EXPECT_EQ(presses, 0);
 }
 
 TEST(uiEntryWidget, TextIsCutToEntryWidth) {

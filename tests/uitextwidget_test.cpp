@@ -40,7 +40,8 @@ void applyKeys(uiWidget& widget, const std::string& keys) {
 }
 
 std::u32string textOf(const uiTextWidget& widget) {
-  return std::u32string(widget.getText(), widget.getText() + std::char_traits<unsigned int>::length(widget.getText()));
+  const unsigned int* text = widget.getText();
+  return std::u32string(text, text + std::char_traits<unsigned int>::length(text));
 }
 
 std::u32string repeated(char32_t character, size_t count) {
@@ -197,7 +198,8 @@ TEST(uiTextWidget, BadKeyLinesAreReported) {
     EXPECT_EQ(textOf(label), U"");
     EXPECT_EQ(label.getFont(), -1);
   }
-  EXPECT_EQ(gfx.callsOf("createFont").back(), "createFont file=" + std::string(259, 'f') + " -> -1");
+  EXPECT_EQ(gfx.callsOf("createFont").back(),
+            "createFont file=" + std::string(259, 'f') + " -> -1");
 }
 
 TEST(uiTextWidget, SetFontReleasesTheFontItHeld) {
@@ -315,19 +317,4 @@ TEST(uiTextWidget, PaddingLaysOutCharacterByCharacter) {
     EXPECT_EQ(label.getWidth(), 36);
     EXPECT_EQ(label.getHeight(), 12);
   }
-}
-
-TEST(uiTextWidget, WithoutPaddingTheBackendMeasuresTheWholeText) {
-  RecordingGfx gfx;
-  gfx.defineFont("mono", 10, 12);
-  uiTextWidget label;
-  label.setFont("mono");
-  label.setJustify(uiTextWidget::CENTER);
-  label.print(0, "ABCD");
-  _uiRect_s rect {};
-  label.getTextRect(&rect);
-  EXPECT_EQ(rect.left, -20);
-  EXPECT_EQ(rect.right, 20);
-  EXPECT_EQ(label.getWidth(), 40);
-  EXPECT_EQ(label.getHeight(), 12);
 }
