@@ -12,6 +12,7 @@
 #include "uiwidget.h"
 
 #include "uibutton.h"
+#include "uidialog.h"
 #include "uiparticlesystem.h"
 #include "uisprite.h"
 #include "uivisualwidget.h"
@@ -94,7 +95,7 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiProgressBar", nullptr},
   {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", nullptr},
-  {"uiDialog", nullptr},
+  {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", nullptr},
   {"uiGameContainer", nullptr},
