@@ -44,7 +44,7 @@ extern MemoryMgr* g_MemoryPtr;  // a default manager from start-up
 // parser never reads past the terminating NUL and allocates nothing.
 //
 // Rules:
-// - Lines end at LF or CRLF. A line holds content when it has a character other than space, tab
+// - A UTF-8 byte order mark at the start of the text is skipped. Lines end at LF or CRLF. A line holds content when it has a character other than space, tab
 //   and CR; ParseLine skips lines without content and returns false at the end of the text.
 // - GetToken splits the current line at any of the given delimiter characters, and always at tabs
 //   and CRs; runs of separators count as one. A token that starts with a double quote runs to the
