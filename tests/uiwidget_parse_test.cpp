@@ -1,6 +1,7 @@
 #include "uiwidget.h"
 
 #include "capturelog.h"
+#include "tempdir.h"
 #include "testmemory.h"
 #include "uidialog.h"
 
@@ -8,11 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,28 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh directory of real files, removed with everything in it.
-class TempDir {
-public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "uiparse-XXXXXX").string();
-    m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-  }
-  std::string write(const std::string& name, const std::string& text) const {
-    std::string file = path(name);
-    std::ofstream(file, std::ios::binary) << text;
-    return file;
-  }
-  std::string path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-  std::string m_path;
-};
 
 // Runs the rest of a test in another working directory, for fixtures that name files relative
 // to their own folder.
@@ -362,33 +338,6 @@ TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
     EXPECT_EQ(levels, 256);
   }
   balance.expectBalanced();
-}
-
-// A widget whose own key "speed" shadows nothing and whose "x" shadows the base key.
-class SpeedWidget : public uiNonVisualWidget {
-public:
-  int speed = 0;
-  void _parseParams(Parser* parser, char* key) override {
-    if (uiNameEquals(key, "speed") && parser->GetEqualsToken()) {
-      speed = std::atoi(parser->GetToken(" "));
-      return;
-    }
-    if (uiNameEquals(key, "x")) {
-      speed = -1;
-      return;
-    }
-    uiWidget::_parseParams(parser, key);
-  }
-};
-
-TEST(uiWidgetParse, ClassKeysComeBeforeTheBaseKeys) {
-  char text[] = "SPEED = 4\ny = 2\nx = 9\n";
-  SpeedWidget widget;
-  Parser parser(text);
-  widget.parse(&parser, true);
-  EXPECT_EQ(widget.speed, -1);
-  EXPECT_EQ(widget.y, 2);
-  EXPECT_EQ(widget.x, 0);
 }
 
 TEST(uiWidgetParse, StopRequestFromAnotherThreadLeavesNothing) {

@@ -1,15 +1,14 @@
 #include "uiwidget.h"
 
 #include "capturelog.h"
+#include "tempdir.h"
 #include "testmemory.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,27 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
-public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "uiscriptlet-XXXXXX").string();
-    m_path = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
-  }
-  std::string write(const std::string& name, const std::string& text) const {
-    std::string file = path(name);
-    std::ofstream(file, std::ios::binary) << text;
-    return file;
-  }
-  std::string path(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-  std::string m_path;
-};
 
 struct DeleteWidget {
   void operator()(uiWidget* widget) const { delete widget; }
