@@ -63,7 +63,8 @@ TEST(uiProgressBar, DrawsThePartOfTheFrameThatMatchesTheDisplayedValue) {
     bar.render(1, 2);
     std::vector<std::string> expected;
     if (*c.call)
-      expected.push_back(std::string("blt depth=0 sprite=1 ") + c.call + " anim=0 frame=0 alpha=255");
+      expected.push_back(std::string("blt depth=0 sprite=1 ") + c.call +
+                         " anim=0 frame=0 alpha=255");
     EXPECT_EQ(gfx.calls, expected);
   }
 }
