@@ -269,7 +269,7 @@ TEST(uiDialog, PopsOfOtherDialogsOrOfAnEmptyStackAreDiscarded) {
   EXPECT_EQ(ui.cmdQueueCount, 0);
 }
 
-TEST(uiDialog, MoreThanThirtyTwoQueuedCommandsWarnEachTime) {
+TEST(uiDialog, QueueWarnsAboveThirtyTwoCommandsAndDropsThoseItCannotAllocate) {
   Stage stage;
   uiSubsystem& ui = stage.ui;
   CaptureLog& log = stage.log;
@@ -283,18 +283,12 @@ TEST(uiDialog, MoreThanThirtyTwoQueuedCommandsWarnEachTime) {
   EXPECT_EQ(ui.cmdQueueCount, 34);
   ui.render(16);
   EXPECT_EQ(ui.cmdQueueCount, 0);
-}
 
-TEST(uiDialog, CommandsThatCannotBeAllocatedAreDroppedWithAMessage) {
-  Stage stage;
-  uiSubsystem& ui = stage.ui;
-  uiDialog &a = stage.a, &b = stage.b;
-  CaptureLog& log = stage.log;
   for (int i = 0; i < 32; ++i)
-    ui.pushDialog(&a, false);
-  FailingMemory memory(1);
+    ui.pushDialog(&stage.a, false);
+  FailingMemory memory(1);  // the 33rd command is the first that needs the memory manager
   log.expect("_addDialogStackCmd(): Out of Memory\f");
-  ui.pushDialog(&b, false);
+  ui.pushDialog(&stage.b, false);
   EXPECT_EQ(ui.cmdQueueCount, 32);
   ui.clearPendingDialogs();
 }

@@ -254,19 +254,6 @@ TEST(uiSubsystem, FocusStackReplacesPushesAndKeepsNullEntries) {
             std::vector<std::string>{"top event 0 (5,6) key 0 held 0 ctrl 0 shift 0 alt 0"});
 }
 
-TEST(uiSubsystem, WithoutAnyWidgetOnlyTheStoredStateChanges) {
-  Stage stage;
-  uiSubsystem& ui = stage.ui;
-  ui.inputEvent(UIE_MOUSEMOVE, 12, 34, 0);
-  ui.inputEvent(UIE_MOUSEDOWN, 99, 99, 0);
-  ui.inputEvent(UIE_KEYDOWN, 0, 0, UIK_SHIFT);
-  EXPECT_EQ(ui.getMousePositionX(), 12);
-  EXPECT_EQ(ui.getMousePositionY(), 34);
-  EXPECT_TRUE(ui.mouseButtonDown);
-  EXPECT_TRUE(ui.shiftKeyDown());
-  EXPECT_EQ(ui.trace(0, 12, 34, nullptr), nullptr);
-}
-
 TEST(uiSubsystem, CursorWidgetFollowsTheMouseInScreenCoordinates) {
   Stage stage;
   uiSubsystem& ui = stage.ui;
@@ -302,26 +289,6 @@ TEST(uiSubsystem, CursorWidgetFollowsTheMouseInScreenCoordinates) {
   ui.setCustomCursor(nullptr);
   EXPECT_FALSE(hand.getVisible());
   EXPECT_TRUE(Platform::IsCursorShown());
-}
-
-TEST(uiSubsystem, TraceStartsAtTheFocusWidgetWithTheGivenPosition) {
-  Stage stage;
-  uiSubsystem& ui = stage.ui;
-  // panel's frame starts at (5, 5); its rectangle covers (100, 50) to (200, 150) of that frame.
-  Probe top("top", 5, 5);
-  Probe* panel = new Probe("panel", 100, 50);
-  top.addChild(panel, false);
-  ui.setTopLevelWidget(&top);
-  _uiTrace_s* hit = ui.trace(0, 50, 60, nullptr);
-  ASSERT_NE(hit, nullptr);
-  EXPECT_EQ(hit->widget, &top);
-  g_MemoryPtr->free(9, hit);
-  ui.setInputFocusWidget(panel);
-  hit = ui.trace(0, 102, 52, nullptr);  // (97, 47) in panel's frame would miss it
-  ASSERT_NE(hit, nullptr);
-  EXPECT_EQ(hit->widget, panel);
-  g_MemoryPtr->free(9, hit);
-  EXPECT_EQ(ui.trace(0, 50, 60, nullptr), nullptr);
 }
 
 TEST(uiSubsystem, LoadUIInitialisesTheTreeAndPassesFailuresOn) {
