@@ -214,7 +214,7 @@ public:
 
   // -- Tree --
   void addChild(uiWidget* child, bool inheritStates);
-  void detachFromParent();  // takes the UI manager's lock; g_ui must exist
+  void detachFromParent();  // under the UI manager's lock when g_ui exists
   uiWidget* getParent() { return parent; }
   _WidgetList_s* getChildren() const { return children; }
   uiWidget* getRootWidget();
