@@ -11,6 +11,9 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uiflowlayout.h"
+#include "uigamecontainer.h"
+
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
@@ -91,8 +94,8 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiDigitalBanner", nullptr},
   {"uiDialog", nullptr},
   {"uiAnimDialog", nullptr},
-  {"uiFlowLayout", nullptr},
-  {"uiGameContainer", nullptr},
+  {"uiFlowLayout", uiFlowLayout::s_allocator},
+  {"uiGameContainer", uiGameContainer::s_allocator},
   {"uiAnimWidget", nullptr},
   {"", nullptr},
 };
