@@ -65,7 +65,7 @@ protected:
 unsigned int uiWidget::s_iDeltaTime = 0;
 float uiWidget::s_fDeltaTime = 0.0f;
 unsigned long long uiWidget::s_frameNumber = 0;
-volatile bool uiWidget::s_terminate = false;
+std::atomic<bool> uiWidget::s_terminate {false};
 bool uiWidget::s_dynamicLoading = true;
 
 char uiWidget::s_depthNames[MAX_DEPTH_NAMES][32] = {
