@@ -11,8 +11,13 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uibutton.h"
+#include "uidialog.h"
 #include "uiflowlayout.h"
 #include "uigamecontainer.h"
+#include "uiparticlesystem.h"
+#include "uisprite.h"
+#include "uivisualwidget.h"
 
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
@@ -80,19 +85,19 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
   {"uiInputHandler", uiInputHandler::s_allocator},
-  {"uiVisualWidget", nullptr},
-  {"uiButton", nullptr},
+  {"uiVisualWidget", uiVisualWidget::s_allocator},
+  {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
-  {"uiSprite", nullptr},
+  {"uiSprite", uiSprite::s_allocator},
   {"uiTextWidget", nullptr},
   {"uiEntryWidget", nullptr},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
-  {"uiParticleSystem", nullptr},
+  {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", nullptr},
-  {"uiDialog", nullptr},
+  {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", uiFlowLayout::s_allocator},
   {"uiGameContainer", uiGameContainer::s_allocator},
