@@ -210,6 +210,22 @@ TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets);
 }
 
+TEST(uiBackgroundLoader, ForcedTerminationEndsTheLoadWithNull) {
+  uiSubsystem ui;
+  const size_t widgets = g_MemoryPtr->liveCount(9);
+  LoadGate gate;
+  uiBackgroundLoader loader(k_fastPoll);
+  loader.loadWidget(k_panel.c_str());
+  EXPECT_TRUE(gate.waitUntilLoading());
+
+  ui.forceTerminate();
+  gate.release();
+
+  EXPECT_EQ(loader.getWidget(nullptr), nullptr);
+  EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets) << "the parse discarded what it built";
+  ui.initialize(nullptr);
+}
+
 TEST(uiBackgroundLoader, TerminatedLoaderServesNoMoreRequests) {
   uiSubsystem ui;
   uiBackgroundLoader loader(k_fastPoll);
