@@ -185,8 +185,8 @@ TEST(uiBackgroundLoader, DestructionDeletesTheUncollectedTreeAndEndsTheWorker) {
   EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets);
   EXPECT_EQ(g_MemoryPtr->liveCount(0), transients);
   const std::vector<std::string> expected = {
-      "registerThread(^CFFFF00BackgroundLoader^c)",
-      "unregisterThread(^CFFFF00BackgroundLoader^c)",
+      "registerThread label=^CFFFF00BackgroundLoader^c",
+      "unregisterThread label=^CFFFF00BackgroundLoader^c",
   };
   EXPECT_EQ(gfx.calls, expected);
 }
