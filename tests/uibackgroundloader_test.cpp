@@ -12,79 +12,43 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-// The worker runs beside the test, so every test waits with a bound and the loaders look for
-// requests every few milliseconds instead of every half second.
+// The worker runs beside the test, so every wait is bounded and the loaders look for requests
+// every few milliseconds instead of every half second.
 
 namespace {
 
 const unsigned int k_fastPoll = 5;  // milliseconds
 const auto k_patience = std::chrono::seconds(5);
-
-std::string dataFile(const char* name) {
-  return std::string(UI_TEST_DATA) + "/" + name;
-}
-const std::string k_panel = dataFile("loader_panel.ui");  // panel with ok and cancel
-const std::string k_menu = dataFile("loader_menu.ui");    // menu with start
+const std::string k_panel = std::string(UI_TEST_DATA) + "/loader_panel.ui";  // 3 widgets
+const std::string k_menu = std::string(UI_TEST_DATA) + "/loader_menu.ui";    // 2 widgets
 
 bool waitForState(const uiBackgroundLoader& loader, int state) {
   const auto deadline = std::chrono::steady_clock::now() + k_patience;
-  while (loader.getState() != state) {
-    if (std::chrono::steady_clock::now() > deadline)
-      return false;
+  while (loader.getState() != state && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
+  return loader.getState() == state;
 }
 
-// Installs a progress callback for its lifetime. The callback runs on the thread that parses.
-class ProgressHook {
+// Counts the widgets that parses create, on whichever thread parses. When held, the first parse
+// stops at its first widget until released: a load that lasts as long as the test needs.
+class ParseWatch {
 public:
-  ProgressHook() { uiWidget::registerProgCb(&ProgressHook::report, this); }
-  virtual ~ProgressHook() { uiWidget::registerProgCb(nullptr, nullptr); }
-
-protected:
-  virtual void created(uiWidget* widget) = 0;
-
-private:
-  static void report(uiWidget* widget, void* client, e_uiProgressEvent event) {
-    if (event == UIPROG_CREATED && widget)
-      static_cast<ProgressHook*>(client)->created(widget);
+  explicit ParseWatch(bool hold = false) : m_released(!hold) {
+    uiWidget::registerProgCb(&ParseWatch::report, this);
   }
-};
+  ~ParseWatch() { uiWidget::registerProgCb(nullptr, nullptr); }
 
-// Lists the widgets that parses create.
-class CreatedNames : public ProgressHook {
-public:
-  std::vector<std::string> names() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    return m_names;
-  }
-
-protected:
-  void created(uiWidget* widget) override {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_names.push_back(widget->name);
-  }
-
-private:
-  std::mutex m_mutex;
-  std::vector<std::string> m_names;
-};
-
-// Holds the first parse at its first widget until the test lets it go: a load as long as needed.
-class LoadGate : public ProgressHook {
-public:
-  bool waitUntilLoading() {
+  int created() const { return m_created; }
+  bool waitUntilParsing() {
     std::unique_lock<std::mutex> guard(m_mutex);
-    return m_changed.wait_for(guard, k_patience, [this] { return m_loading; });
+    return m_changed.wait_for(guard, k_patience, [this] { return m_created > 0; });
   }
   void release() {
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -92,41 +56,28 @@ public:
     m_changed.notify_all();
   }
 
-protected:
-  void created(uiWidget*) override {
-    std::unique_lock<std::mutex> guard(m_mutex);
-    m_loading = true;
-    m_changed.notify_all();
-    m_changed.wait(guard, [this] { return m_released; });
+private:
+  static void report(uiWidget* widget, void* client, e_uiProgressEvent event) {
+    auto* watch = static_cast<ParseWatch*>(client);
+    if (event != UIPROG_CREATED || !widget)
+      return;
+    std::unique_lock<std::mutex> guard(watch->m_mutex);
+    ++watch->m_created;
+    watch->m_changed.notify_all();
+    watch->m_changed.wait(guard, [watch] { return watch->m_released; });
   }
 
-private:
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  bool m_loading = false;
-  bool m_released = false;
+  std::atomic<int> m_created {0};
+  bool m_released;
 };
 
 }  // namespace
 
-TEST(uiBackgroundLoader, CollectsTheLoadedTreeOnce) {
+TEST(uiBackgroundLoader, LaterRequestReplacesAnUnservedOneAndIsCollectedOnce) {
   uiSubsystem ui;
-  uiBackgroundLoader loader(k_fastPoll);
-  loader.loadWidget(k_panel.c_str());
-
-  uiWidget* tree = loader.getWidget(nullptr);
-
-  ASSERT_NE(tree, nullptr);
-  EXPECT_STREQ(tree->name, "panel");
-  EXPECT_NE(tree->getChildWidget("ok", 0), nullptr);
-  EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_IDLE);
-  EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the tree is handed out once";
-  delete tree;
-}
-
-TEST(uiBackgroundLoader, LaterRequestReplacesAnUnservedOne) {
-  uiSubsystem ui;
-  CreatedNames created;
+  ParseWatch watch;
   uiBackgroundLoader loader(k_fastPoll);
   // Holding the loader's lock keeps the worker from looking between the two requests.
   loader.lock->enter();
@@ -139,87 +90,80 @@ TEST(uiBackgroundLoader, LaterRequestReplacesAnUnservedOne) {
 
   ASSERT_NE(tree, nullptr);
   EXPECT_STREQ(tree->name, "menu");
-  EXPECT_EQ(created.names(), (std::vector<std::string> {"menu", "start"}));
+  EXPECT_NE(tree->getChildWidget("start", 0), nullptr);
+  EXPECT_EQ(watch.created(), 2) << "the panel was never loaded";
+  EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_IDLE);
+  EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the tree is handed out once";
   delete tree;
 }
 
-TEST(uiBackgroundLoader, NewLoadDeletesOnlyTheTreeStillHeld) {
-  uiSubsystem ui;
-  const size_t empty = g_MemoryPtr->liveCount(9);
-  uiBackgroundLoader loader(k_fastPoll);
-  loader.loadWidget(k_panel.c_str());
-  uiWidget* taken = loader.getWidget(nullptr);
-  ASSERT_NE(taken, nullptr);
-  const size_t panelBlocks = g_MemoryPtr->liveCount(9) - empty;
-
-  loader.loadWidget(k_menu.c_str());
-  ASSERT_TRUE(waitForState(loader, uiBackgroundLoader::STATE_IDLE));
-  const size_t menuBlocks = g_MemoryPtr->liveCount(9) - empty - panelBlocks;
-  EXPECT_GT(menuBlocks, 0u);
-
-  // The uncollected menu goes; the replacement handed in becomes the loader's.
-  loader.loadWidget(k_panel.c_str());
-  uiWidget* second = loader.getWidget(new uiNonVisualWidget);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), empty + 2 * panelBlocks + 1);
-
-  loader.loadWidget(k_menu.c_str());
-  ASSERT_TRUE(waitForState(loader, uiBackgroundLoader::STATE_IDLE));
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), empty + 2 * panelBlocks + menuBlocks);
-  EXPECT_STREQ(taken->name, "panel");
-  delete taken;
-  delete second;
-}
-
-TEST(uiBackgroundLoader, DestructionDeletesTheUncollectedTreeAndEndsTheWorker) {
+TEST(uiBackgroundLoader, LoadsAndDestructionDeleteOnlyTheTreesStillHeld) {
   RecordingGfx gfx;
   uiSubsystem ui;
-  const size_t widgets = g_MemoryPtr->liveCount(9);
+  const size_t empty = g_MemoryPtr->liveCount(9);
   const size_t transients = g_MemoryPtr->liveCount(0);
+  uiWidget* taken = nullptr;
+  size_t panelBlocks = 0;
   {
     uiBackgroundLoader loader(k_fastPoll);
     loader.loadWidget(k_panel.c_str());
+    taken = loader.getWidget(nullptr);
+    ASSERT_NE(taken, nullptr);
+    panelBlocks = g_MemoryPtr->liveCount(9) - empty;
+
+    loader.loadWidget(k_menu.c_str());
     ASSERT_TRUE(waitForState(loader, uiBackgroundLoader::STATE_IDLE));
-    EXPECT_GT(g_MemoryPtr->liveCount(9), widgets);
+    EXPECT_GT(g_MemoryPtr->liveCount(9), empty + panelBlocks);
+
+    // The uncollected menu goes; the replacement handed in becomes the loader's.
+    loader.loadWidget(k_panel.c_str());
+    uiWidget* second = loader.getWidget(new uiNonVisualWidget);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(g_MemoryPtr->liveCount(9), empty + 2 * panelBlocks + 1);
+    delete second;
+
+    loader.loadWidget(k_menu.c_str());
+    ASSERT_TRUE(waitForState(loader, uiBackgroundLoader::STATE_IDLE));
   }
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets);
+  EXPECT_EQ(g_MemoryPtr->liveCount(9), empty + panelBlocks) << "only the taken tree is left";
   EXPECT_EQ(g_MemoryPtr->liveCount(0), transients);
-  const std::vector<std::string> expected = {
-      "registerThread label=^CFFFF00BackgroundLoader^c",
-      "unregisterThread label=^CFFFF00BackgroundLoader^c",
-  };
-  EXPECT_EQ(gfx.calls, expected);
+  EXPECT_STREQ(taken->name, "panel");
+  delete taken;
+  EXPECT_EQ(gfx.calls, (std::vector<std::string> {
+                           "registerThread label=^CFFFF00BackgroundLoader^c",
+                           "unregisterThread label=^CFFFF00BackgroundLoader^c",
+                       }));
 }
 
 TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   uiSubsystem ui;
   const size_t widgets = g_MemoryPtr->liveCount(9);
-  LoadGate gate;
+  ParseWatch watch(true);
   auto* loader = new uiBackgroundLoader(k_fastPoll);
   loader->loadWidget(k_panel.c_str());
-  const bool loading = gate.waitUntilLoading();
-  EXPECT_TRUE(loading);
+  EXPECT_TRUE(watch.waitUntilParsing());
 
   std::thread destroyer([loader] { delete loader; });
   const auto deadline = std::chrono::steady_clock::now() + k_patience;
-  while (loading && !loader->terminateRequested && std::chrono::steady_clock::now() < deadline)
+  while (!loader->terminateRequested && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  gate.release();
+  watch.release();
   destroyer.join();
 
+  EXPECT_EQ(watch.created(), 3) << "the load under way was finished";
   EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets);
 }
 
 TEST(uiBackgroundLoader, ForcedTerminationEndsTheLoadWithNull) {
   uiSubsystem ui;
   const size_t widgets = g_MemoryPtr->liveCount(9);
-  LoadGate gate;
+  ParseWatch watch(true);
   uiBackgroundLoader loader(k_fastPoll);
   loader.loadWidget(k_panel.c_str());
-  EXPECT_TRUE(gate.waitUntilLoading());
+  EXPECT_TRUE(watch.waitUntilParsing());
 
   ui.forceTerminate();
-  gate.release();
+  watch.release();
 
   EXPECT_EQ(loader.getWidget(nullptr), nullptr);
   EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets) << "the parse discarded what it built";
@@ -244,22 +188,17 @@ TEST(uiBackgroundLoader, TerminatedLoaderServesNoMoreRequests) {
 }
 
 TEST(uiBackgroundLoader, WithoutLockOrThreadRequestsAreServedOnTheCallersThread) {
-  struct FailureCase {
-    int allocation;
-    const char* message;
+  const char* messages[] = {
+      "uiBackgroundLoader: Out of Memory creating its lock; files load on the caller's thread\f",
+      "uiBackgroundLoader: Out of Memory creating its thread; files load on the caller's "
+      "thread\f",
   };
-  const FailureCase cases[] = {
-      {1, "uiBackgroundLoader: Out of Memory creating its lock; files load on the caller's "
-          "thread\f"},
-      {2, "uiBackgroundLoader: Out of Memory creating its thread; files load on the caller's "
-          "thread\f"},
-  };
-  for (const FailureCase& test : cases) {
-    SCOPED_TRACE(test.message);
+  for (int failing = 1; failing <= 2; ++failing) {
+    SCOPED_TRACE(messages[failing - 1]);
     uiSubsystem ui;
     CaptureLog log;
-    log.expect(test.message);
-    FailingMemory failing(test.allocation);
+    log.expect(messages[failing - 1]);
+    FailingMemory memory(failing);
     uiBackgroundLoader loader;
     EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_IDLE);
 

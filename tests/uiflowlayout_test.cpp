@@ -134,21 +134,10 @@ TEST(uiFlowLayout, PlacesChildrenInAddedOrder) {
   }
 }
 
-TEST(uiFlowLayout, ChildrenAreActiveWhenPlacedAndLinesAreReported) {
+// Dialogs and children with an active override keep their state but are placed like the others.
+TEST(uiFlowLayout, ChildrenAreSwitchedBeforeTheyArePlaced) {
   RecordingLayout layout;
-  layout.wrapWidth = 100;
-  layout.minSpaceX = 5;
-  addChildren(layout, {{30, 10}, {30, 10}, {30, 10}, {30, 10}});
-
-  layout.setActive(true, true);
-
-  EXPECT_EQ(layout.activeWhenPlaced, std::vector<bool>(4, true));
-  EXPECT_EQ(layout.startedLine, (std::vector<bool> {false, false, false, true}));
-  EXPECT_TRUE(layout.setActive());
-}
-
-TEST(uiFlowLayout, DialogAndOverriddenChildrenKeepTheirStateButArePlaced) {
-  uiFlowLayout layout;
+  layout.wrapWidth = 25;
   layout.minSpaceX = 5;
   uiWidget* plain = new FakeChild;
   uiWidget* dialog = new FakeChild("uiDialog");
@@ -162,11 +151,11 @@ TEST(uiFlowLayout, DialogAndOverriddenChildrenKeepTheirStateButArePlaced) {
 
   layout.setActive(true, true);
 
-  EXPECT_TRUE(plain->setActive());
-  EXPECT_FALSE(dialog->setActive());
-  EXPECT_FALSE(overridden->setActive());
+  EXPECT_EQ(layout.activeWhenPlaced, (std::vector<bool> {true, false, false}));
+  EXPECT_EQ(layout.startedLine, (std::vector<bool> {false, false, true}));
   EXPECT_EQ(positionsOf({plain, dialog, overridden}),
-            (std::vector<Point> {{0, 0}, {15, 0}, {30, 0}}));
+            (std::vector<Point> {{0, 0}, {15, 0}, {0, 10}}));
+  EXPECT_TRUE(layout.setActive());
 }
 
 TEST(uiFlowLayout, LaysOutOncePerActivationAndNeverShrinks) {
@@ -193,26 +182,12 @@ TEST(uiFlowLayout, LaysOutOncePerActivationAndNeverShrinks) {
   EXPECT_EQ(layout.x2, 40 + 65) << "the smaller pass leaves the rectangle as it was";
 }
 
-TEST(uiFlowLayout, NonRecursiveActivationStillPlacesChildren) {
-  uiFlowLayout layout;
-  std::vector<uiWidget*> children = addChildren(layout, {{30, 10}, {20, 10}});
-
-  layout.setActive(true, false);
-
-  EXPECT_FALSE(children[0]->setActive());
-  EXPECT_EQ(positionsOf(children), (std::vector<Point> {{0, 0}, {30, 0}}));
-}
-
 TEST(uiFlowLayout, WorkingArrayIsFreedAndItsFailureSkipsThePass) {
-  CountingMemory counting;
-  {
-    uiFlowLayout layout;
-    std::vector<uiWidget*> children = addChildren(layout, {{30, 10}, {20, 10}});
-    const size_t transient = g_MemoryPtr->liveCount(0);
-    layout.setActive(true, true);
-    EXPECT_EQ(g_MemoryPtr->liveCount(0), transient);
-    EXPECT_EQ(children[1]->x, 30);
-  }
+  const size_t transients = g_MemoryPtr->liveCount(0);
+  uiFlowLayout laidOut;
+  addChildren(laidOut, {{30, 10}});
+  laidOut.setActive(true, true);
+  EXPECT_EQ(g_MemoryPtr->liveCount(0), transients);
 
   uiFlowLayout layout;
   strcpy(layout.name, "levels");
@@ -228,7 +203,7 @@ TEST(uiFlowLayout, WorkingArrayIsFreedAndItsFailureSkipsThePass) {
   EXPECT_TRUE(children[0]->setActive());
 }
 
-TEST(uiFlowLayout, ReadsItsKeys) {
+TEST(uiFlowLayout, ReadsItsKeysAndReportsABadFlowType) {
   char text[] =
       "flowtype = Vertical\n"
       "Width = 120\n"
@@ -237,44 +212,28 @@ TEST(uiFlowLayout, ReadsItsKeys) {
       "MinSpaceY = 6\n"
       "SpaceEvenly = true\n"
       "x = 9\n";
-  uiFlowLayout layout;
+  uiWidget* widget = uiWidget::s_widgetTypes[17].allocator();
+  ASSERT_NE(widget, nullptr);
+  ASSERT_TRUE(widget->isType("UIFLOWLAYOUT"));
+  auto* layout = static_cast<uiFlowLayout*>(widget);
   Parser parser(text);
-  layout.parse(&parser, true);
+  layout->parse(&parser, true);
+  EXPECT_EQ(layout->getFlowType(), uiFlowLayout::VERTICAL);
+  EXPECT_EQ(layout->wrapWidth, 120);
+  EXPECT_EQ(layout->wrapHeight, 80);
+  EXPECT_EQ(layout->minSpaceX, 4);
+  EXPECT_EQ(layout->minSpaceY, 6);
+  EXPECT_TRUE(layout->spaceEvenly);
+  EXPECT_EQ(layout->x, 9) << "other keys go to the base";
 
-  EXPECT_EQ(layout.getFlowType(), uiFlowLayout::VERTICAL);
-  EXPECT_EQ(layout.wrapWidth, 120);
-  EXPECT_EQ(layout.wrapHeight, 80);
-  EXPECT_EQ(layout.minSpaceX, 4);
-  EXPECT_EQ(layout.minSpaceY, 6);
-  EXPECT_TRUE(layout.spaceEvenly);
-  EXPECT_EQ(layout.x, 9) << "other keys go to the base";
-}
-
-TEST(uiFlowLayout, BadFlowTypeIsReportedAndLeavesTheFlow) {
-  const char* lines[] = {"FlowType = diagonal\n", "FlowType vertical\n", "FLOWTYPE =\n"};
-  for (const char* line : lines) {
+  for (const char* line : {"FlowType = diagonal\n", "FlowType vertical\n", "FLOWTYPE =\n"}) {
     SCOPED_TRACE(line);
-    std::string text = line;
-    uiFlowLayout layout;
-    layout.setFlowType(uiFlowLayout::HORIZONTAL);
+    std::string bad = line;
     CaptureLog log;
     log.expect("...expected: \"^C00FF00flowtype = vertical | horizontal^c\"\f");
-    Parser parser(&text[0]);
-    layout.parse(&parser, true);
-    EXPECT_EQ(layout.getFlowType(), uiFlowLayout::HORIZONTAL);
+    Parser badParser(&bad[0]);
+    layout->parse(&badParser, true);
+    EXPECT_EQ(layout->getFlowType(), uiFlowLayout::VERTICAL);
   }
-}
-
-TEST(uiFlowLayout, IsRegisteredAndAnswersItsTypes) {
-  const _WidgetType_s& record = uiWidget::s_widgetTypes[17];
-  EXPECT_STREQ(record.name, "uiFlowLayout");
-  ASSERT_NE(record.allocator, nullptr);
-  uiWidget* widget = record.allocator();
-  ASSERT_NE(widget, nullptr);
-  EXPECT_STREQ(widget->getType(), "uiFlowLayout");
-  EXPECT_TRUE(widget->isType("UIFLOWLAYOUT"));
-  EXPECT_TRUE(widget->isType("uiNonVisualWidget"));
-  EXPECT_TRUE(widget->isType("uiWidget"));
-  EXPECT_FALSE(widget->isType("uiGameContainer"));
-  delete widget;
+  delete layout;
 }

@@ -27,7 +27,6 @@ public:
   // itself), and 0 when it ended: its exit code is then stored when exitCode is not null, and the
   // holder is empty again.
   int wait(unsigned int* exitCode, unsigned int timeout);
-  bool hasThread() const { return m_thread.joinable(); }
 
   unsigned int threadId = 0;  // 0 when there is no thread
 
