@@ -247,7 +247,12 @@ void readTwo(Parser& parser, const char* key, const char* expected, bool (*parse
 
 }  // namespace
 
-Parser::Parser(char* text) : m_nextLine(text) {}
+// Editors on Windows often start a UTF-8 file with a byte order mark; it is not part of the
+// first token.
+Parser::Parser(char* text) : m_nextLine(text) {
+  if (text && std::strncmp(text, "\xEF\xBB\xBF", 3) == 0)
+    m_nextLine = text + 3;
+}
 
 Parser::~Parser() = default;
 

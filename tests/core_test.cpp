@@ -75,6 +75,8 @@ TEST(Parser, TokensSplitAtDelimitersTabsAndQuotes) {
       {"x=5 y", " ", {"x=5", "y"}},
       {"3,4 , 5", " ,", {"3", "4", "5"}},
       {"3,4", " ", {"3,4"}},
+      {"\xEF\xBB\xBFmenu = uiDialog", " ", {"menu", "=", "uiDialog"}},
+      {"\xEF\xBB", " ", {"\xEF\xBB"}},
       {"a|b | c", "|", {"a", "b ", " c"}},
   };
   for (const Case& test : cases) {
@@ -327,23 +329,23 @@ TEST(Parser, TwoValueFormsTakeSpacesOrAComma) {
 TEST(Parser, NeverReadsPastTheEndOfTheText) {
   const char* endings[] = {
       "key", "key ", "key =", "key = ", "key = \"", "key = \"open", "\"", "key = 1,",
-      "key = 1 ", "\r", "a\n", "a\r\n", "\t", "key = 0x",
+      "key = 1 ", "\r", "a\n", "a\r\n", "\t", "key = 0x", "\xEF", "\xEF\xBB", "",
   };
   for (const char* ending : endings) {
     SCOPED_TRACE(ending);
     CaptureLog log;
-    for (int form = 0; form < 4; ++form) {
-      GuardedText text(std::string("first = 1\n") + ending);
+    for (int form = 0; form < 8; ++form) {
+      GuardedText text(std::string(form < 4 ? "first = 1\n" : "") + ending);
       Parser parser(text.data());
       while (parser.ParseLine()) {
         char* token = parser.GetToken(" ");
         int a = 0, b = 0;
         float f = 0;
-        if (form == 0)
+        if (form % 4 == 0)
           parser.ParamEqualsInt32(token, "key", &a);
-        else if (form == 1)
+        else if (form % 4 == 1)
           parser.ParamEqualsFloat32_2(token, "key", &f, &f);
-        else if (form == 2)
+        else if (form % 4 == 2)
           parser.ParamEqualsInt32_2(token, "key", &a, &b);
         else if (parser.GetEqualsToken())
           parser.GetString();

@@ -13,10 +13,12 @@
 
 #include "uibutton.h"
 #include "uidialog.h"
+#include "uientrywidget.h"
 #include "uiflowlayout.h"
 #include "uigamecontainer.h"
 #include "uiparticlesystem.h"
 #include "uisprite.h"
+#include "uitextwidget.h"
 #include "uivisualwidget.h"
 
 #include "gfxsubsystem.h"
@@ -76,8 +78,8 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
   {"uiSprite", uiSprite::s_allocator},
-  {"uiTextWidget", nullptr},
-  {"uiEntryWidget", nullptr},
+  {"uiTextWidget", uiTextWidget::s_allocator},
+  {"uiEntryWidget", uiEntryWidget::s_allocator},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
