@@ -14,6 +14,8 @@
 #include "uibutton.h"
 #include "uidialog.h"
 #include "uientrywidget.h"
+#include "uiflowlayout.h"
+#include "uigamecontainer.h"
 #include "uiparticlesystem.h"
 #include "uisprite.h"
 #include "uitextwidget.h"
@@ -86,8 +88,8 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiDigitalBanner", nullptr},
   {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
-  {"uiFlowLayout", nullptr},
-  {"uiGameContainer", nullptr},
+  {"uiFlowLayout", uiFlowLayout::s_allocator},
+  {"uiGameContainer", uiGameContainer::s_allocator},
   {"uiAnimWidget", nullptr},
   {"", nullptr},
 };
