@@ -7,11 +7,10 @@
 // platform helpers.
 
 // Every allocation names a tag. The default manager counts live blocks and bytes per tag, which
-// the tests read to prove that nothing leaks. The counters are atomic: a worker thread loads UI
-// files while the game's thread runs frames.
-// Each manager counts the blocks it handed out. Any manager of this kind may free any block of
-// another; the block is then uncounted by the manager that counted it, when that is this manager
-// or the default one (a test manager that was installed for a while and is gone counts nothing).
+// the tests read to prove that nothing leaks; the counters are atomic, as a worker thread may load
+// UI files during frames. A manager counts the blocks it handed out. A block freed through another
+// manager of this kind is uncounted by its own manager when that is the default one.
+// A game's manager that replaces alloc replaces free too.
 class MemoryMgr {
 public:
   constexpr MemoryMgr() = default;
@@ -44,8 +43,9 @@ extern MemoryMgr* g_MemoryPtr;  // a default manager from start-up
 // parser never reads past the terminating NUL and allocates nothing.
 //
 // Rules:
-// - A UTF-8 byte order mark at the start of the text is skipped. Lines end at LF or CRLF. A line holds content when it has a character other than space, tab
-//   and CR; ParseLine skips lines without content and returns false at the end of the text.
+// - A UTF-8 byte order mark at the start of the text is skipped. Lines end at LF or CRLF. A line
+//   holds content when it has a character other than space, tab and CR; ParseLine skips lines
+//   without content and returns false at the end of the text.
 // - GetToken splits the current line at any of the given delimiter characters, and always at tabs
 //   and CRs; runs of separators count as one. A token that starts with a double quote runs to the
 //   next double quote on the line (or the line end) and may hold separators; the quotes are

@@ -129,6 +129,8 @@ void deliver(int severity, const char* text) {
 }  // namespace
 
 void udLogger::log(int severity, const char* format, ...) {
+  if (!format)
+    return;
   char small[1024];
   va_list args;
   va_start(args, format);

@@ -11,6 +11,14 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uibutton.h"
+#include "uidialog.h"
+#include "uientrywidget.h"
+#include "uiparticlesystem.h"
+#include "uisprite.h"
+#include "uitextwidget.h"
+#include "uivisualwidget.h"
+
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
@@ -64,19 +72,19 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
   {"uiInputHandler", allocInputHandler},
-  {"uiVisualWidget", nullptr},
-  {"uiButton", nullptr},
+  {"uiVisualWidget", uiVisualWidget::s_allocator},
+  {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
-  {"uiSprite", nullptr},
-  {"uiTextWidget", nullptr},
-  {"uiEntryWidget", nullptr},
+  {"uiSprite", uiSprite::s_allocator},
+  {"uiTextWidget", uiTextWidget::s_allocator},
+  {"uiEntryWidget", uiEntryWidget::s_allocator},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
-  {"uiParticleSystem", nullptr},
+  {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", nullptr},
-  {"uiDialog", nullptr},
+  {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", nullptr},
   {"uiGameContainer", nullptr},
