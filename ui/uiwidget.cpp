@@ -14,6 +14,7 @@
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
+#include "uidigitalbanner.h"
 #include "uisubsystem.h"
 
 namespace {
@@ -88,7 +89,7 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
   {"uiParticleSystem", nullptr},
-  {"uiDigitalBanner", nullptr},
+  {"uiDigitalBanner", uiDigitalBanner::s_allocator},
   {"uiDialog", nullptr},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", nullptr},
