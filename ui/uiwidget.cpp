@@ -11,10 +11,16 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uibutton.h"
+#include "uidialog.h"
+#include "uidigitalbanner.h"
+#include "uiparticlesystem.h"
+#include "uisprite.h"
+#include "uivisualwidget.h"
+
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
-#include "uidigitalbanner.h"
 #include "uisubsystem.h"
 
 namespace {
@@ -63,7 +69,7 @@ protected:
 unsigned int uiWidget::s_iDeltaTime = 0;
 float uiWidget::s_fDeltaTime = 0.0f;
 unsigned long long uiWidget::s_frameNumber = 0;
-volatile bool uiWidget::s_terminate = false;
+std::atomic<bool> uiWidget::s_terminate {false};
 bool uiWidget::s_dynamicLoading = true;
 
 char uiWidget::s_depthNames[MAX_DEPTH_NAMES][32] = {
@@ -78,19 +84,19 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
   {"uiInputHandler", uiInputHandler::s_allocator},
-  {"uiVisualWidget", nullptr},
-  {"uiButton", nullptr},
+  {"uiVisualWidget", uiVisualWidget::s_allocator},
+  {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
-  {"uiSprite", nullptr},
+  {"uiSprite", uiSprite::s_allocator},
   {"uiTextWidget", nullptr},
   {"uiEntryWidget", nullptr},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
-  {"uiParticleSystem", nullptr},
+  {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", uiDigitalBanner::s_allocator},
-  {"uiDialog", nullptr},
+  {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", nullptr},
   {"uiGameContainer", nullptr},

@@ -2,6 +2,8 @@
 
 #include "uiallocator.h"
 
+#include <atomic>
+
 class Parser;
 class snd3dHandle;
 class uiLock;
@@ -148,7 +150,7 @@ public:
   static unsigned int s_iDeltaTime;  // milliseconds
   static float s_fDeltaTime;         // seconds
   static unsigned long long s_frameNumber;
-  static volatile bool s_terminate;  // asks a running parse to stop
+  static std::atomic<bool> s_terminate;  // asks a running parse to stop; set from any thread
   static bool s_dynamicLoading;      // visual widgets release their sprite when deactivated
   static char s_depthNames[MAX_DEPTH_NAMES][32];
   static uiProgressCallback _progCb;
@@ -266,6 +268,11 @@ protected:
   static uiWidget* _parseChildHeader(Parser* parser, uiWidget* parentWidget);
   static void _progressReport(uiWidget* widget, e_uiProgressEvent event);
   static void _parseError(const char* message);
+  // Reads a whole file into a NUL-terminated tag 0 buffer that the caller frees; size counts the
+  // NUL. Null after the message when the file cannot be opened or no memory is left; a short read
+  // is reported and the text ends after the bytes read.
+  static unsigned char* _readFileText(const char* file, unsigned int* size, const char* source,
+                                      unsigned int line);
 
   void _parseScriptlet(const char* file);
   unsigned char* _loadCachedScriptlet(const char* file, unsigned int* size);

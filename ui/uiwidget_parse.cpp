@@ -1,0 +1,423 @@
+#include "uiwidget.h"
+
+#include "uidialog.h"
+
+#include "core.h"
+#include "file.h"
+#include "udlogger.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+// The UI definition loader, one function per rule of the format, in the order the format nests:
+//   loadUI          read a file whole and parse the one object it holds
+//   _parseUI        run a parser over the text; discard the result when a stop was requested
+//   parseObjHeader  find the first line that reads as a header
+//   _parseChildHeader   NAME = TYPE (then the block) or #FILE
+//   parse           the block: "{", comments, key lines, "}"
+//   _parseParams    the base keys; "child" goes back to _parseChildHeader
+// The engine's Parser turns text into lines and tokens; each widget class decides what its own
+// keys mean in its _parseParams.
+
+uiProgressCallback uiWidget::_progCb = nullptr;
+void* uiWidget::_progClient = nullptr;
+
+namespace {
+
+// Nesting bounds: a file that includes itself, or thousands of nested blocks, ends in a report
+// instead of a stack overflow.
+const int kMaxIncludeNesting = 32;
+const int kMaxChildNesting = 256;
+
+// Include files and object blocks open on this thread; each loading thread counts its own.
+thread_local int t_includeDepth = 0;
+thread_local int t_blockDepth = 0;
+
+// Counts one level of nesting for the life of a scope.
+class NestingLevel {
+public:
+  explicit NestingLevel(int& depth) : m_depth(depth) { ++m_depth; }
+  ~NestingLevel() { --m_depth; }
+  NestingLevel(const NestingLevel&) = delete;
+  NestingLevel& operator=(const NestingLevel&) = delete;
+
+private:
+  int& m_depth;
+};
+
+// Frees a transient buffer through the memory manager, so every early return of the loader
+// gives the file text back.
+struct TransientFree {
+  void operator()(unsigned char* buffer) const { g_MemoryPtr->free(0, buffer); }
+};
+using TextBuffer = std::unique_ptr<unsigned char[], TransientFree>;
+
+// -- The grammar's vocabulary --
+
+void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Logs one loader error (severity 2).
+void report(const char* format, ...) {
+  char message[1024];
+  va_list args;
+  va_start(args, format);
+  int length = vsnprintf(message, sizeof message, format, args);
+  va_end(args);
+  // A message cut short by a very long token still ends the way every message does.
+  if (length >= static_cast<int>(sizeof message))
+    message[sizeof message - 2] = '\f';
+  udLogger::log(2, "%s", message);
+}
+
+// Logs the form a line should have had: ...expected: "form".
+void reportExpected(const char* form) {
+  report("...expected: \"^C00FF00%s^c\"\f", form);
+}
+
+char* nextToken(Parser& parser) {
+  return parser.GetToken(" ");
+}
+
+// Block and comment markers are matched exactly, unlike keys.
+bool isMarker(const char* token, const char* marker) {
+  return std::strcmp(token, marker) == 0;
+}
+
+// The value of a "key = value" line, or null when the "=" or the value is missing.
+char* expectValue(Parser& parser) {
+  return parser.GetEqualsToken() ? nextToken(parser) : nullptr;
+}
+
+// Skips the lines of a block that is not parsed, up to its closing "}" (nested blocks and
+// comments included), so that its lines are not read as the enclosing block's keys.
+void skipBlock(Parser& parser) {
+  int open = 0;
+  bool inComment = false;
+  while (!uiWidget::s_terminate && parser.ParseLine()) {
+    const char* token = nextToken(parser);
+    if (!token)
+      continue;
+    if (isMarker(token, "/*"))
+      inComment = true;
+    else if (isMarker(token, "*/"))
+      inComment = false;
+    else if (inComment)
+      continue;
+    else if (isMarker(token, "{"))
+      ++open;
+    else if (isMarker(token, "}") && --open <= 0)
+      return;
+  }
+}
+
+// Adds a child that a "child" line built. addChild leaves a child out when its list node cannot
+// be allocated (and says so); such a child belongs to nobody and is deleted here.
+void adoptChild(uiWidget& parentWidget, uiWidget* child) {
+  if (!child) {
+    report("...failed to create child for: %s\f", parentWidget.name);
+    return;
+  }
+  parentWidget.addChild(child, false);
+  if (!parentWidget.children || parentWidget.children->widget != child)
+    delete child;
+}
+
+}  // namespace
+
+// -- Files --
+
+uiWidget* uiWidget::loadUI(const char* file, uiWidget* parentWidget) {
+  if (t_includeDepth >= kMaxIncludeNesting) {
+    report("...include nesting deeper than %d: \"^C00FF00%s^c\"\f", kMaxIncludeNesting, file);
+    return nullptr;
+  }
+  NestingLevel include(t_includeDepth);
+  unsigned int size = 0;
+  TextBuffer text(_readFileText(file, &size, "uiwidget_parse", 73));
+  if (!text)
+    return nullptr;
+  return _parseUI(text.get(), static_cast<int>(size - 1), parentWidget);
+}
+
+unsigned char* uiWidget::_readFileText(const char* file, unsigned int* size, const char* source,
+                                       unsigned int line) {
+  *size = 0;
+  _KroFileType_s* handle = File::open(file, "rb");
+  if (!handle) {
+    report("uiSubsystem: could not open file: \"^C00FF00%s^c\"\f", file);
+    return nullptr;
+  }
+  unsigned int length = File::getLength(handle);
+  auto* text = static_cast<unsigned char*>(
+      g_MemoryPtr->alloc(0, static_cast<size_t>(length) + 1, source, line));
+  if (!text) {
+    report("uiSubsystem: Memory Allocation Error: \"^C00FF00%s^c\"\f", file);
+  } else {
+    // Read byte-wise so that a short read still knows where the text it got ends.
+    unsigned int bytesRead = File::read(text, 1, length, handle);
+    if (bytesRead != length)
+      report("uiSubsystem: File I/O Error: \"^C00FF00%s^c\"\f", file);
+    if (bytesRead > length)
+      bytesRead = length;
+    text[bytesRead] = 0;
+    *size = bytesRead + 1;
+  }
+  File::close(handle);
+  return text;
+}
+
+// The text holds its bytes followed by a NUL, which is all the parser reads up to.
+uiWidget* uiWidget::_parseUI(unsigned char* text, int, uiWidget* parentWidget) {
+  uiWidget* widget = nullptr;
+  {
+    Parser parser(reinterpret_cast<char*>(text));
+    widget = parseObjHeader(&parser, parentWidget);
+  }
+  if (s_terminate) {
+    delete widget;
+    return nullptr;
+  }
+  return widget;
+}
+
+// -- Headers --
+
+uiWidget* uiWidget::parseObjHeader(Parser* parser, uiWidget* parentWidget) {
+  if (!parser->ParseLine())
+    return nullptr;
+  do {
+    Platform::Sleep(0);
+    if (uiWidget* widget = _parseChildHeader(parser, parentWidget))
+      return widget;
+  } while (!s_terminate && parser->ParseLine());
+  return nullptr;
+}
+
+uiWidget* uiWidget::_parseChildHeader(Parser* parser, uiWidget* parentWidget) {
+  char* widgetName = nextToken(*parser);
+  if (widgetName && widgetName[0] == '#')
+    return loadUI(widgetName + 1, parentWidget);
+  char* type = widgetName ? expectValue(*parser) : nullptr;
+  if (!type) {
+    reportExpected("obj = type");
+    return nullptr;
+  }
+  if (t_blockDepth >= kMaxChildNesting) {
+    report("...[%s:%d] child nesting deeper than %d: ^C00FF00%s^c\f",
+           parentWidget ? parentWidget->name : "", parser->GetLineNumber(), kMaxChildNesting,
+           widgetName);
+    skipBlock(*parser);
+    return nullptr;
+  }
+  uiWidget* widget = allocWidget(widgetName, type);
+  _progressReport(widget, UIPROG_CREATED);
+  if (!widget) {
+    report("...failed to alloc widget: %s of type %s\f", widgetName, type);
+    return nullptr;
+  }
+  // The parent is known while the block is read, for "#parent" depths and tab entries.
+  widget->parent = parentWidget;
+  {
+    NestingLevel block(t_blockDepth);
+    widget->parse(parser, false);
+  }
+  _progressReport(widget, UIPROG_DONE);
+  return widget;
+}
+
+// -- Blocks --
+
+void uiWidget::parse(Parser* parser, bool inBlock) {
+  bool inComment = false;
+  bool seenOpen = false;
+  while (parser->ParseLine() && !s_terminate) {
+    char* token = nextToken(*parser);
+    if (!token)
+      continue;
+    if (isMarker(token, "/*")) {
+      inComment = true;
+    } else if (isMarker(token, "*/")) {
+      inComment = false;
+    } else if (inComment) {
+      continue;
+    } else if (isMarker(token, "{")) {
+      seenOpen = true;
+    } else if (isMarker(token, "}")) {
+      return;
+    } else if (inBlock || seenOpen) {
+      _parseParams(parser, token);
+      _progressReport(this, UIPROG_PARAM);
+    }
+  }
+}
+
+// -- Keys --
+
+void uiWidget::_parseParams(Parser* parser, char* key) {
+  // The rectangle keys, matched and read by the parser; width and height measure from the edge
+  // as it stands when their line is read.
+  struct RectKey {
+    const char* key;
+    void (*apply)(uiWidget& widget, int value);
+  };
+  static const RectKey rectKeys[] = {
+      {"x", [](uiWidget& w, int value) { w.x = value; }},
+      {"y", [](uiWidget& w, int value) { w.y = value; }},
+      {"x2", [](uiWidget& w, int value) { w.x2 = value; }},
+      {"y2", [](uiWidget& w, int value) { w.y2 = value; }},
+      {"width", [](uiWidget& w, int value) { w.x2 = w.x + value; }},
+      {"height", [](uiWidget& w, int value) { w.y2 = w.y + value; }},
+  };
+  // The word keys, matched without regard to case. A handler returns false when its line does
+  // not have the expected form, which is then reported.
+  struct WordKey {
+    const char* key;
+    const char* form;
+    bool (*handle)(uiWidget& widget, Parser& parser);
+  };
+  static const WordKey wordKeys[] = {
+      {"depth", "depth = val",
+       [](uiWidget& w, Parser& p) {
+         const char* depthName = expectValue(p);
+         if (depthName)
+           w.setDepth(depthName);
+         return depthName != nullptr;
+       }},
+      {"flags", "flags = FLAGS",
+       [](uiWidget& w, Parser& p) {
+         if (!p.GetEqualsToken())
+           return false;
+         w.flags = 0;
+         w._parseFlags(&p);
+         return true;
+       }},
+      {"inputfocus", "inputfocus = BOOLEAN",
+       [](uiWidget& w, Parser& p) {
+         if (!p.GetEqualsToken())
+           return false;
+         w.setInputFocus(w._parseBoolean(&p), true);
+         return true;
+       }},
+      {"active", "active = BOOLEAN",
+       [](uiWidget& w, Parser& p) {
+         if (!p.GetEqualsToken())
+           return false;
+         w.setActive(w._parseBoolean(&p), true);
+         return true;
+       }},
+      {"visible", "visible = BOOLEAN",
+       [](uiWidget& w, Parser& p) {
+         if (!p.GetEqualsToken())
+           return false;
+         w.setVisible(w._parseBoolean(&p), true);
+         return true;
+       }},
+      {"tabentry", "tabentry",
+       [](uiWidget& w, Parser&) {
+         for (uiWidget* ancestor = w.parent; ancestor; ancestor = ancestor->parent) {
+           if (ancestor->isType("uiDialog"))
+             static_cast<uiDialog*>(ancestor)->addTabEntry(&w);
+         }
+         return true;
+       }},
+      {"child", "child obj = type",
+       [](uiWidget& w, Parser& p) {
+         adoptChild(w, _parseChildHeader(&p, &w));
+         return true;
+       }},
+      {"#scriptlet", "#scriptlet file",
+       [](uiWidget& w, Parser& p) {
+         const char* file = nextToken(p);
+         if (file)
+           w.applyScriptlet(file);
+         return file != nullptr;
+       }},
+      {"globalinputfocus", "globalinputfocus = val",
+       [](uiWidget& w, Parser& p) {
+         const char* path = expectValue(p);
+         if (path)
+           w.addGlobalInputFocusWidget(path);
+         return path != nullptr;
+       }},
+  };
+
+  int value = 0;
+  for (const RectKey& rect : rectKeys) {
+    if (parser->ParamEqualsInt32(key, rect.key, &value)) {
+      rect.apply(*this, value);
+      return;
+    }
+  }
+  for (const WordKey& word : wordKeys) {
+    if (uiNameEquals(key, word.key)) {
+      if (!word.handle(*this, *parser))
+        reportExpected(word.form);
+      return;
+    }
+  }
+  report("...[%s:%d] Unknown parameter: ^C00FF00%s\f", name, parser->GetLineNumber(), key);
+}
+
+// -- Values --
+
+void uiWidget::_parseFlags(Parser* parser) {
+  bool flagExpected = true;
+  for (char* token = nextToken(*parser); token; token = nextToken(*parser)) {
+    if (flagExpected) {
+      _parseSingleFlag(token);
+    } else if (!isMarker(token, "|")) {
+      report("Invalid syntax: expected \"|\"\f");
+      return;
+    }
+    flagExpected = !flagExpected;
+  }
+}
+
+void uiWidget::_parseSingleFlag(const char* flag) {
+  struct FlagWord {
+    const char* word;
+    void (*apply)(uiWidget& widget);
+  };
+  static const FlagWord flagWords[] = {
+      {"WF_VISIBLE", [](uiWidget& w) { w.setVisible(true, true); }},
+      {"WF_ACTIVE", [](uiWidget& w) { w.setActive(true, true); }},
+      {"WF_INPUT_FOCUS", [](uiWidget& w) { w.setInputFocus(true, true); }},
+      {"WF_ALPHA_TEST", [](uiWidget& w) { w.flags |= WF_ALPHA_TEST; }},
+      {"WF_ROOT_COORDS", [](uiWidget& w) { w.flags |= WF_ROOT_COORDS; }},
+      {"WF_IGNORE_ALPHA", [](uiWidget& w) { w.flags |= WF_IGNORE_ALPHA; }},
+  };
+  for (const FlagWord& flagWord : flagWords) {
+    if (uiNameEquals(flag, flagWord.word)) {
+      flagWord.apply(*this);
+      return;
+    }
+  }
+  report("Unknown flag: %s\f", flag);
+}
+
+bool uiWidget::_parseBoolean(Parser* parser) {
+  const char* token = nextToken(*parser);
+  if (token && uiNameEquals(token, "true"))
+    return true;
+  if (!token || !uiNameEquals(token, "false"))
+    report("...Expected: true or false\f");
+  return false;
+}
+
+void uiWidget::_parseError(const char* message) {
+  report("...expected: ^C00FF00%s^c\f", message);
+}
+
+// -- Progress --
+
+void uiWidget::registerProgCb(uiProgressCallback callback, void* client) {
+  _progCb = callback;
+  _progClient = client;
+}
+
+void uiWidget::_progressReport(uiWidget* widget, e_uiProgressEvent event) {
+  if (_progCb)
+    _progCb(widget, _progClient, event);
+}
