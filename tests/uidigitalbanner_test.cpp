@@ -96,7 +96,9 @@ void expectDraw(const Draw& draw, int x, int y, int maxHeight, int alpha) {
 }  // namespace
 
 TEST(uiDigitalBanner, IsRegisteredUnderItsTypeName) {
-  uiWidget* widget = uiWidget::allocWidget("ticker", "uiDigitalBanner");
+  EXPECT_STREQ(uiWidget::s_widgetTypes[14].name, "uiDigitalBanner");
+  EXPECT_EQ(uiWidget::s_widgetTypes[14].allocator, &uiDigitalBanner::s_allocator);
+  uiWidget* widget = uiDigitalBanner::s_allocator();
   ASSERT_NE(widget, nullptr);
   EXPECT_STREQ(widget->getType(), "uiDigitalBanner");
   EXPECT_TRUE(widget->isType("UIDIGITALBANNER"));
@@ -111,8 +113,9 @@ TEST(uiDigitalBanner, DefinitionKeysSetUpTheBanner) {
   log.expect("...failed to create font: nofont.fnt for ticker\f");
   BannerGfx gfx;
   gfx.defineFont("big.fnt", 12, 20);
-  uiWidget* widget = uiWidget::allocWidget("ticker", "uiDigitalBanner");
+  uiWidget* widget = uiDigitalBanner::s_allocator();
   ASSERT_NE(widget, nullptr);
+  uiCopyName(widget->name, "ticker", sizeof widget->name);
   char text[] =
       "width = 320\n"
       "maxmessages = 3\n"
