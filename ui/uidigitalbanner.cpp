@@ -166,7 +166,8 @@ e_markupResult readAction(char*& cursor, uiDigitalBanner::dbPieceAction_t& actio
     *badName = name;
     return MARKUP_ACTION;
   }
-  if (action.action == uiDigitalBanner::FLASH && !readNumber(cutField(cursor, ';'), &action.flashes))
+  bool flashes = action.action == uiDigitalBanner::FLASH;
+  if (flashes && !readNumber(cutField(cursor, ';'), &action.flashes))
     return MARKUP_SEMICOLON;
   if (!readNumber(cutField(cursor, ';'), &action.delay))
     return MARKUP_SEMICOLON;
