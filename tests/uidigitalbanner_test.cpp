@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,11 @@ TEST(uiDigitalBanner, TheListIsOrderedByPriorityAndBounded) {
     order += message->pieces[0].text;
   EXPECT_EQ(order, "XYZ");
 
+  // A limit lowered under the count: the new message evicts as many as it must.
+  banner.maxMessages = 1;
+  banner.print(1u, "%s", piece.c_str());
+  EXPECT_EQ(ticker.priorities(), (std::vector<unsigned int> {1}));
+
   banner._removeAllMessages();
   banner.maxMessages = 0;
   banner.print(0u, "%s", piece.c_str());
@@ -317,6 +323,11 @@ TEST(uiDigitalBanner, MessagesAreCentredInTheBanner) {
     EXPECT_EQ(ticker.gfx.draws[0].y, 10 + 3);
     EXPECT_EQ(ticker.gfx.draws[0].text, kTenChars);
   }
+  // A banner narrowed after the message was queued shows it from its left edge.
+  Ticker narrowed;
+  narrowed.banner.print(0u, "%s", markup("ON;0;0", kTenChars, 0, "OFF;0;0").c_str());
+  narrowed.banner.width = 50;
+  EXPECT_EQ(narrowed.frame(0).at(0).x, 0);
 }
 
 // Each row: an action and what is drawn (x, y, visible height, alpha) when the phase's clock
@@ -401,6 +412,10 @@ TEST(uiDigitalBanner, HoldMinusOneLastsUntilAnotherMessageWaits) {
   for (int frame = 0; frame < 20; ++frame)
     ASSERT_EQ(ticker.frame(1000).size(), 1u);
   EXPECT_EQ(ticker.piece().phase, uiDigitalBanner::PHASE_HOLDING);
+  // The clock of an endless hold stops at its limit rather than wrapping round.
+  ticker.piece().time = INT_MAX - 10;
+  ticker.frame(1000);
+  EXPECT_EQ(ticker.piece().time, INT_MAX);
 
   banner.print(0u, "%s", markup("ON;0;0", "B", 0, "OFF;0;0").c_str());
   // The frame that sees the waiting message still draws the holding piece, then starts leaving.
@@ -450,6 +465,28 @@ TEST(uiDigitalBanner, PauseHoldsAHoldingPieceAndExtendsAMovingOne) {
     EXPECT_EQ(ticker.frame(400).at(0).x, 150);
     EXPECT_EQ(ticker.piece().phase, uiDigitalBanner::PHASE_HOLDING);
   }
+}
+
+// A paused piece runs past the end of its movement: its alpha stops at 255 instead of wrapping,
+// and its visible height at 0 instead of going negative.
+TEST(uiDigitalBanner, PausedPiecesPastTheirEndStayInRange) {
+  CaptureLog log;
+  Ticker ticker;
+  ticker.banner.setPause(true);
+  ticker.banner.print(0u, "%s", markup("ON;0;1000", "A", 0, "DOWN;0;1000").c_str());
+  std::vector<int> alphas;
+  for (int frame = 0; frame < 4; ++frame)
+    alphas.push_back(ticker.frame(400).at(0).alpha);
+  EXPECT_EQ(alphas, (std::vector<int> {0, 102, 204, 255}));
+
+  ticker.banner.setPause(false);
+  ticker.frame(400);  // pulled back to the end: holding from here
+  ticker.frame(400);
+  ticker.banner.setPause(true);
+  std::vector<int> heights;
+  for (int frame = 0; frame < 4; ++frame)
+    heights.push_back(ticker.frame(400).at(0).maxHeight);
+  EXPECT_EQ(heights, (std::vector<int> {16, 24, 8, 0}));
 }
 
 TEST(uiDigitalBanner, TimeScaleMultipliesTheFrameTime) {

@@ -286,15 +286,15 @@ uiDigitalBanner::~uiDigitalBanner() {
 // -- Messages --
 
 void uiDigitalBanner::print(unsigned int priority, const char* format, ...) {
-  const size_t workSize = 2048;
-  const size_t textLimit = 128;
+  // Messages hold at most 127 bytes; the markup is cut in place in this buffer.
+  const size_t textSize = 128;
   char* text = static_cast<char*>(
-      g_MemoryPtr ? g_MemoryPtr->alloc(0, workSize, "uidigitalbanner", __LINE__) : nullptr);
+      g_MemoryPtr ? g_MemoryPtr->alloc(0, textSize, "uidigitalbanner", __LINE__) : nullptr);
   if (!text)
     return;
   va_list args;
   va_start(args, format);
-  if (!format || std::vsnprintf(text, textLimit, format, args) < 0)
+  if (!format || std::vsnprintf(text, textSize, format, args) < 0)
     text[0] = '\0';
   va_end(args);
   dbMessage_t* message = _addMessage(priority);
