@@ -13,6 +13,7 @@
 
 #include "uibutton.h"
 #include "uidialog.h"
+#include "uidigitalbanner.h"
 #include "uientrywidget.h"
 #include "uiflowlayout.h"
 #include "uigamecontainer.h"
@@ -85,7 +86,7 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
   {"uiParticleSystem", uiParticleSystem::s_allocator},
-  {"uiDigitalBanner", nullptr},
+  {"uiDigitalBanner", uiDigitalBanner::s_allocator},
   {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
   {"uiFlowLayout", uiFlowLayout::s_allocator},
