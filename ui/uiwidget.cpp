@@ -13,8 +13,13 @@
 
 #include "uibutton.h"
 #include "uidialog.h"
+#include "uidigitalbanner.h"
+#include "uientrywidget.h"
+#include "uiflowlayout.h"
+#include "uigamecontainer.h"
 #include "uiparticlesystem.h"
 #include "uisprite.h"
+#include "uitextwidget.h"
 #include "uivisualwidget.h"
 
 #include "gfxsubsystem.h"
@@ -74,18 +79,18 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
   {"uiSprite", uiSprite::s_allocator},
-  {"uiTextWidget", nullptr},
-  {"uiEntryWidget", nullptr},
+  {"uiTextWidget", uiTextWidget::s_allocator},
+  {"uiEntryWidget", uiEntryWidget::s_allocator},
   {"uiRadioButton", nullptr},
   {"uiRadioGroup", nullptr},
   {"uiSliderButton", nullptr},
   {"uiProgressBar", nullptr},
   {"uiParticleSystem", uiParticleSystem::s_allocator},
-  {"uiDigitalBanner", nullptr},
+  {"uiDigitalBanner", uiDigitalBanner::s_allocator},
   {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
-  {"uiFlowLayout", nullptr},
-  {"uiGameContainer", nullptr},
+  {"uiFlowLayout", uiFlowLayout::s_allocator},
+  {"uiGameContainer", uiGameContainer::s_allocator},
   {"uiAnimWidget", nullptr},
   {"", nullptr},
 };
