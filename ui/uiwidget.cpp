@@ -45,21 +45,8 @@ char lowerAscii(char c) {
 // no hit instead of carrying on to a widget further down the tree.
 thread_local bool t_traceOutOfMemory = false;
 
-// The input handler: a non-visual widget whose callbacks do fire. Reachable only by type name.
-class uiInputHandler : public uiNonVisualWidget {
-public:
-  static uiWidget* s_allocator() { return new ("uiwidget", 368) uiInputHandler; }
-  const char* getType() override { return "uiInputHandler"; }
-  bool isType(const char* type) override {
-    return uiNameEquals(type, "uiInputHandler") || uiNonVisualWidget::isType(type);
-  }
-
-protected:
-  bool _inputEvent(e_uiEvent event, int x, int y, int key, bool buttonHeld,
-                   bool handled) override {
-    return uiWidget::_inputEvent(event, x, y, key, buttonHeld, handled);
-  }
-};
+// Makes the input handler, which is defined with the non-visual widgets at the end of the file.
+uiWidget* allocInputHandler();
 
 }  // namespace
 
@@ -77,12 +64,12 @@ char uiWidget::s_depthNames[MAX_DEPTH_NAMES][32] = {
   "22", "23", "24", "25", "26", "27", "28", "29", "30", "31",
 };
 
-// The built-in types in type-id order, one row each. Lookups stop at the first null allocator
-// after record 0, so a class that has not landed yet hides the rows after it.
+// The built-in types in type-id order, one row each, then the end record. Lookups stop at the
+// first record after record 0 that has no allocator.
 _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
-  {"uiInputHandler", uiInputHandler::s_allocator},
+  {"uiInputHandler", allocInputHandler},
   {"uiVisualWidget", uiVisualWidget::s_allocator},
   {"uiButton", uiButton::s_allocator},
   {"uiToggleButton", nullptr},
@@ -743,3 +730,27 @@ void uiNonVisualWidget::_update(int, int) {}
 bool uiNonVisualWidget::_inputEvent(e_uiEvent, int, int, int, bool, bool) {
   return false;
 }
+
+namespace {
+
+// The input handler: a non-visual widget whose callbacks do fire, an invisible rectangle through
+// which the game hears clicks and keys. Reachable only by its type name.
+class uiInputHandler : public uiNonVisualWidget {
+public:
+  const char* getType() override { return "uiInputHandler"; }
+  bool isType(const char* type) override {
+    return uiNameEquals(type, "uiInputHandler") || uiNonVisualWidget::isType(type);
+  }
+
+protected:
+  bool _inputEvent(e_uiEvent event, int x, int y, int key, bool buttonHeld,
+                   bool handled) override {
+    return uiWidget::_inputEvent(event, x, y, key, buttonHeld, handled);
+  }
+};
+
+uiWidget* allocInputHandler() {
+  return new ("uiwidget", 368) uiInputHandler;
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#include "capturelog.h"
+
+#include "testmemory.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+// Shows control characters, so that a missing form feed is visible in a failure report.
+std::string printable(const std::string& text) {
+  std::string shown;
+  for (char c : text) {
+    if (c == '\f')
+      shown += "\\f";
+    else if (c == '\n')
+      shown += "\\n";
+    else if (static_cast<unsigned char>(c) < 0x20)
+      shown += "\\x" + std::to_string(static_cast<int>(c));
+    else
+      shown += c;
+  }
+  return shown;
+}
+
+void list(std::ostringstream& out, const char* title, const std::vector<CaptureLog::Message>& all) {
+  out << title << " (" << all.size() << "):\n";
+  for (const CaptureLog::Message& message : all)
+    out << "  [" << message.severity << "] \"" << printable(message.text) << "\"\n";
+}
+
+}  // namespace
+
+CaptureLog::CaptureLog() {
+  m_previousSink = udLogger::getSink(&m_previousClient);
+  udLogger::setSink(&CaptureLog::sink, this);
+}
+
+CaptureLog::~CaptureLog() {
+  udLogger::setSink(m_previousSink, m_previousClient);
+  check();
+}
+
+void CaptureLog::expect(const std::string& text, int severity) {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_expected.push_back({severity, text});
+}
+
+bool CaptureLog::check() {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  bool same = m_received.size() == m_expected.size();
+  for (size_t i = 0; same && i < m_received.size(); ++i)
+    same = m_received[i].severity == m_expected[i].severity &&
+           m_received[i].text == m_expected[i].text;
+  if (!same) {
+    std::ostringstream report;
+    report << "The log differs from what the test expected.\n";
+    list(report, "Expected", m_expected);
+    list(report, "Received", m_received);
+    ADD_FAILURE() << report.str();
+  }
+  m_received.clear();
+  m_expected.clear();
+  return same;
+}
+
+void CaptureLog::clear() {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  m_received.clear();
+  m_expected.clear();
+}
+
+std::vector<std::string> CaptureLog::messages() const {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  std::vector<std::string> texts;
+  for (const Message& message : m_received)
+    texts.push_back(message.text);
+  return texts;
+}
+
+std::vector<CaptureLog::Message> CaptureLog::received() const {
+  std::lock_guard<std::mutex> hold(m_mutex);
+  return m_received;
+}
+
+void CaptureLog::sink(void* client, int severity, const char* text) {
+  GlobalNewPause notCounted;
+  auto* log = static_cast<CaptureLog*>(client);
+  std::lock_guard<std::mutex> hold(log->m_mutex);
+  log->m_received.push_back({severity, text ? text : ""});
+}

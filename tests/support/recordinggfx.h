@@ -1,0 +1,160 @@
+#pragma once
+
+#include "gfxsubsystem.h"
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// A graphics backend for tests. It installs itself in g_gfx while it lives (putting the previous
+// one back afterwards), records every call that draws or changes state as one line of text, and
+// knows only the sprites, fonts and particle systems a test defines:
+//
+//   RecordingGfx gfx;
+//   gfx.defineSprite("button", 64, 32, 4, 4);  // two animations of 4 frames: id 1
+//   gfx.defineFont("small", 8, 12);            // every character 8 x 12: id 1
+//   ... run a frame ...
+//   EXPECT_EQ(gfx.calls, (std::vector<std::string>{
+//       "blt depth=3 sprite=1 x=10 y=20 anim=0 frame=1 alpha=255"}));
+//
+// Recorded lines ("name=value" pairs in the order of the arguments):
+//   createSprite file=F -> ID                 releaseSprite name=N
+//   setupAlphaTestSprite sprite=ID
+//   blt depth=D sprite=ID x=X y=Y anim=A frame=F alpha=A
+//   blt depth=D sprite=ID x=X y=Y width=W height=H anim=A frame=F alpha=A
+//   blt depth=D sprite=ID x=X y=Y srcX=X srcY=Y width=W height=H anim=A frame=F alpha=A
+//   bltSort depth=D sortLevel=L sprite=ID x=X y=Y anim=A frame=F alpha=A
+//   print depth=D font=ID set=S justify=J x=X y=Y maxHeight=H alpha=A text="T"   (byte text)
+//   printw ... the same ...                                                       (32-bit text, as UTF-8)
+//   createFont file=F -> ID                   releaseFont font=ID
+//   createParticleSystemInstance name=N file=F -> ID
+//   releaseParticleSystemInstance name=N      releaseParticleSystemInstance instance=ID
+//   updateParticleSystem instance=ID x=X y=Y seconds=S
+//   psemit depth=D instance=ID opacity=O      particleSystemInstanceStopEmitters instance=ID
+//   addEvent type=T value=V instance=ID value2=V f=F data=null|set
+//   registerThread label=L                    unregisterThread label=L
+// Queries (sizes, names, tests, getTextRect, screen width) are answered and not recorded.
+//
+// Ids count from 1 in the order of definition (sprites, fonts) or creation (particle system
+// instances). Creating a name that was not defined returns -1, as a real backend does for a
+// missing file. Misuse that a real backend would punish (releasing what is not held, drawing with
+// a sprite or font not created, touching a released instance) is listed in `failures`.
+class RecordingGfx : public gfxSubsystem {
+public:
+  RecordingGfx();
+  ~RecordingGfx() override;
+  RecordingGfx(const RecordingGfx&) = delete;
+  RecordingGfx& operator=(const RecordingGfx&) = delete;
+
+  // Setup. Frames per animation default to one animation of one frame.
+  void defineSprite(const std::string& file, int width, int height,
+                    std::vector<int> framesPerAnim = {1});
+  template <class... More>
+  void defineSprite(const std::string& file, int width, int height, int frames, More... more) {
+    defineSprite(file, width, height, std::vector<int> {frames, more...});
+  }
+  // Rows of '#' (opaque) and any other character (transparent), the same for every frame.
+  // Without a mask every pixel of a frame is opaque.
+  void setAlphaMask(const std::string& file, std::vector<std::string> rows);
+  // Characters of fixed width; `chars` lists those that exist (all but NUL when empty).
+  void defineFont(const std::string& file, int charWidth, int height, std::u32string chars = U"");
+  void defineParticleSystem(const std::string& file);
+  void setParticleDead(int instance, bool dead = true);
+
+  // Inspection.
+  int spriteId(const std::string& file) const;    // -1 when not defined
+  int spriteUses(const std::string& file) const;  // creations not yet released
+  int fontId(const std::string& file) const;      // -1 when not defined
+  int fontUses(const std::string& file) const;
+  int particleInstance(const std::string& name) const;  // newest live instance, -1 for none
+  int liveParticleInstances() const;
+  std::vector<std::string> callsOf(const std::string& operation) const;  // lines of one operation
+  void clearCalls();
+
+  std::vector<std::string> calls;
+  std::vector<std::string> failures;
+  int screenWidth = 800;
+  int maxDepthNode = 100;
+
+  int createSprite(const char* file) override;
+  void releaseSprite(const char* name) override;
+  const char* getSpriteName(int sprite) override;
+  int getSpriteWidth(int sprite) override;
+  int getSpriteHeight(int sprite) override;
+  int getSpriteFrameCount(int sprite, int anim) override;
+  void setupAlphaTestSprite(int sprite) override;
+  bool alphaTestSprite(int sprite, int anim, int frame, int x, int y) override;
+  void blt(int depth, int sprite, int x, int y, int anim, int frame, unsigned char alpha) override;
+  void blt(int depth, int sprite, int x, int y, int width, int height, int anim, int frame,
+           unsigned char alpha) override;
+  void blt(int depth, int sprite, int x, int y, int srcX, int srcY, int width, int height, int anim,
+           int frame, unsigned char alpha) override;
+  void bltSort(int depth, int sortLevel, int sprite, int x, int y, int anim, int frame,
+               unsigned char alpha) override;
+
+  void print(int depth, int font, int set, unsigned int justify, int x, int y, int maxHeight,
+             unsigned char alpha, const char* text) override;
+  void print(int depth, int font, int set, unsigned int justify, int x, int y, int maxHeight,
+             unsigned char alpha, const unsigned int* text) override;
+  int createFont(const char* file) override;
+  void releaseFont(int font) override;
+  const char* getFontName(int font) override;
+  int getFontHeight(int font) override;
+  void getFontDimensions(int font, int* widths256, int* height) override;
+  bool getCharDimensions(int font, int set, unsigned int ch, int* width, int* height) override;
+  bool testFontChar(int font, unsigned int ch) override;
+  void getTextRect(int font, unsigned int justify, int x, int y, const unsigned int* text, int* left,
+                   int* top, int* right, int* bottom) override;
+
+  int createParticleSystemInstance(const char* name, const char* file) override;
+  void releaseParticleSystemInstance(const char* name) override;
+  void releaseParticleSystemInstance(int instance) override;
+  void updateParticleSystem(int instance, int x, int y, float seconds) override;
+  void psemit(int depth, int instance, float opacity) override;
+  bool particleSystemInstanceIsDead(int instance) override;
+  void particleSystemInstanceStopEmitters(int instance) override;
+  void addEvent(int type, int value, int instance, int value2, float f, void* data) override;
+
+  int getScreenWidth() override;
+  int getMaxDepthNode() override;
+  void registerThread(const char* label) override;
+  void unregisterThread(const char* label) override;
+
+private:
+  struct Sprite {
+    std::string file;
+    int width, height;
+    std::vector<int> framesPerAnim;
+    std::vector<std::string> mask;
+    int uses = 0;
+  };
+  struct Font {
+    std::string file;
+    int charWidth, height;
+    std::u32string chars;
+    int uses = 0;
+  };
+  struct Instance {
+    std::string name;
+    bool live = true;
+    bool dead = false;
+  };
+
+  void _record(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void _fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  Sprite* _sprite(int id);
+  Sprite* _drawnSprite(const char* operation, int id);
+  Font* _font(int id);
+  Font* _drawnFont(const char* operation, int id);
+  Instance* _liveInstance(const char* operation, int id);
+  static bool _hasChar(const Font& font, unsigned int ch);
+
+  gfxSubsystem* m_previous = nullptr;
+  mutable std::recursive_mutex m_mutex;  // a worker thread may load and create
+  // Deques keep the names in place, so that getSpriteName and getFontName may return them.
+  std::deque<Sprite> m_sprites;
+  std::deque<Font> m_fonts;
+  std::vector<std::string> m_particleFiles;
+  std::vector<Instance> m_instances;
+};

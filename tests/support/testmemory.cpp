@@ -1,0 +1,105 @@
+#include "testmemory.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Plain ints with constant initialisation: operator new may run before any constructor.
+thread_local long t_newCalls = 0;
+thread_local int t_newPaused = 0;
+
+void countNew() {
+  if (t_newPaused == 0)
+    ++t_newCalls;
+}
+
+void* allocateOrThrow(std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p)
+    throw std::bad_alloc();
+  return p;
+}
+
+}  // namespace
+
+// The replaced global allocation functions. The other forms of the library (arrays, nothrow,
+// sized delete) call these two; the aligned forms are counted too.
+void* operator new(std::size_t size) {
+  countNew();
+  return allocateOrThrow(size);
+}
+
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment) {
+  countNew();
+  std::size_t align = static_cast<std::size_t>(alignment);
+  // aligned_alloc wants a size that is a multiple of the alignment.
+  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
+  if (!p)
+    throw std::bad_alloc();
+  return p;
+}
+
+void operator delete(void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
+
+CountingMemory::CountingMemory() : m_previous(g_MemoryPtr) {
+  g_MemoryPtr = this;
+}
+
+CountingMemory::~CountingMemory() {
+  g_MemoryPtr = m_previous;
+}
+
+void* CountingMemory::alloc(int tag, size_t size, const char* file, unsigned int line) {
+  ++m_allocCalls;
+  return MemoryMgr::alloc(tag, size, file, line);
+}
+
+void CountingMemory::free(int tag, void* p) {
+  ++m_freeCalls;
+  MemoryMgr::free(tag, p);
+}
+
+void CountingMemory::resetCalls() {
+  m_allocCalls = 0;
+  m_freeCalls = 0;
+}
+
+FailingMemory::FailingMemory(long n, bool andAfter) : m_failAt(n), m_andAfter(andAfter) {}
+
+void* FailingMemory::alloc(int tag, size_t size, const char* file, unsigned int line) {
+  long seen = ++m_seen;
+  if (seen == m_failAt || (m_andAfter && seen > m_failAt)) {
+    ++m_failures;
+    return nullptr;
+  }
+  return CountingMemory::alloc(tag, size, file, line);
+}
+
+GlobalNewCounter::GlobalNewCounter() : m_start(t_newCalls) {}
+
+long GlobalNewCounter::calls() const {
+  return t_newCalls - m_start;
+}
+
+GlobalNewPause::GlobalNewPause() {
+  ++t_newPaused;
+}
+
+GlobalNewPause::~GlobalNewPause() {
+  --t_newPaused;
+}

@@ -1,0 +1,213 @@
+#include "capturelog.h"
+#include "recordinggfx.h"
+#include "recordingsound.h"
+#include "testmemory.h"
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The fakes decide what many other tests prove, so their own behaviour is checked here.
+
+TEST(CaptureLog, UnexpectedMissingAndReorderedMessagesFail) {
+  EXPECT_NONFATAL_FAILURE(
+      {
+        CaptureLog log;
+        udLogger::log(2, "surprise\f");
+      },
+      "surprise\\f");
+  EXPECT_NONFATAL_FAILURE(
+      {
+        CaptureLog log;
+        log.expect("never logged\f");
+      },
+      "never logged");
+  EXPECT_NONFATAL_FAILURE(
+      {
+        CaptureLog log;
+        log.expect("first\f");
+        log.expect("second\f");
+        udLogger::log(2, "second\f");
+        udLogger::log(2, "first\f");
+      },
+      "differs");
+  EXPECT_NONFATAL_FAILURE(
+      {
+        CaptureLog log;
+        log.expect("a warning\f");
+        udLogger::log(1, "a warning\f");
+      },
+      "[1] \"a warning\\f\"");
+}
+
+TEST(CaptureLog, NestedLogsHandBackTheSink) {
+  CaptureLog outer;
+  outer.expect("outer\f");
+  {
+    CaptureLog inner;
+    inner.expect("inner\f", 1);
+    udLogger::log(1, "inner\f");
+    EXPECT_EQ(inner.messages(), std::vector<std::string> {"inner\f"});
+  }
+  udLogger::log(2, "outer\f");
+}
+
+TEST(RecordingGfx, RecordsCallsAndTracksUses) {
+  gfxSubsystem* before = g_gfx;
+  {
+    RecordingGfx gfx;
+    EXPECT_EQ(g_gfx, &gfx);
+    gfx.defineSprite("button", 64, 32, 4, 2);
+    gfx.defineFont("small", 8, 12);
+    gfx.defineParticleSystem("sparks.psi");
+
+    int sprite = g_gfx->createSprite("button");
+    EXPECT_EQ(sprite, 1);
+    EXPECT_STREQ(g_gfx->getSpriteName(sprite), "button");
+    EXPECT_EQ(g_gfx->getSpriteFrameCount(sprite, 1), 2);
+    EXPECT_EQ(g_gfx->getSpriteFrameCount(sprite, 2), 0);
+    EXPECT_EQ(g_gfx->createSprite("missing"), -1);
+    g_gfx->blt(3, sprite, 10, 20, 0, 1, 255);
+    int font = g_gfx->createFont("small");
+    const unsigned int text[] = {'O', 'K', 0x263A, 0};
+    g_gfx->print(4, font, 0, 2, 5, 6, -1, 128, text);
+    int sparks = g_gfx->createParticleSystemInstance("okbutton", "sparks.psi");
+    g_gfx->psemit(3, sparks, 0.5f);
+    g_gfx->releaseParticleSystemInstance("okbutton");
+    g_gfx->releaseSprite("button");
+
+    EXPECT_EQ(gfx.calls, (std::vector<std::string> {
+                             "createSprite file=button -> 1",
+                             "createSprite file=missing -> -1",
+                             "blt depth=3 sprite=1 x=10 y=20 anim=0 frame=1 alpha=255",
+                             "createFont file=small -> 1",
+                             "printw depth=4 font=1 set=0 justify=2 x=5 y=6 maxHeight=-1 alpha=128 "
+                             "text=\"OK\xE2\x98\xBA\"",
+                             "createParticleSystemInstance name=okbutton file=sparks.psi -> 1",
+                             "psemit depth=3 instance=1 opacity=0.5",
+                             "releaseParticleSystemInstance name=okbutton",
+                             "releaseSprite name=button",
+                         }));
+    EXPECT_EQ(gfx.callsOf("blt").size(), 1u);
+    EXPECT_EQ(gfx.spriteUses("button"), 0);
+    EXPECT_EQ(gfx.fontUses("small"), 1);
+    EXPECT_EQ(gfx.liveParticleInstances(), 0);
+    EXPECT_TRUE(gfx.failures.empty());
+
+    // Each of these is a fault of the caller.
+    g_gfx->blt(3, sprite, 0, 0, 0, 0, 255);
+    g_gfx->releaseSprite("button");
+    g_gfx->psemit(3, sparks, 1.0f);
+    g_gfx->releaseFont(7);
+    EXPECT_EQ(gfx.failures.size(), 4u);
+  }
+  EXPECT_EQ(g_gfx, before);
+}
+
+TEST(RecordingGfx, MeasuresTextAsJustified) {
+  RecordingGfx gfx;
+  gfx.defineFont("digits", 10, 16, U"0123456789");
+  int font = gfx.createFont("digits");
+  const unsigned int text[] = {'1', '2', 'x', '3', 0};
+  struct Case {
+    unsigned int justify;
+    int left, right;
+  } cases[] = {{0, 100, 130}, {1, 70, 100}, {2, 85, 115}, {3, 85, 115}};
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.justify);
+    int left = 0, top = 0, right = 0, bottom = 0;
+    gfx.getTextRect(font, test.justify, 100, 50, text, &left, &top, &right, &bottom);
+    EXPECT_EQ(left, test.left);
+    EXPECT_EQ(right, test.right);
+    EXPECT_EQ(top, 50);
+    EXPECT_EQ(bottom, 66);
+  }
+  int widths[256];
+  int height = 0;
+  gfx.getFontDimensions(font, widths, &height);
+  EXPECT_EQ(widths['5'], 10);
+  EXPECT_EQ(widths['x'], 0);
+  EXPECT_EQ(height, 16);
+  EXPECT_FALSE(gfx.testFontChar(font, 'x'));
+  EXPECT_FALSE(gfx.testFontChar(font + 1, '1'));
+}
+
+TEST(RecordingGfx, AlphaMaskDecidesHits) {
+  RecordingGfx gfx;
+  gfx.defineSprite("round", 3, 2);
+  gfx.setAlphaMask("round", {".#.", "###"});
+  gfx.defineSprite("square", 3, 2);
+  int round = gfx.createSprite("round");
+  int square = gfx.createSprite("square");
+  EXPECT_FALSE(gfx.alphaTestSprite(round, 0, 0, 0, 0));
+  EXPECT_TRUE(gfx.alphaTestSprite(round, 0, 0, 1, 0));
+  EXPECT_TRUE(gfx.alphaTestSprite(round, 0, 0, 0, 1));
+  EXPECT_TRUE(gfx.alphaTestSprite(square, 0, 0, 2, 1));
+  EXPECT_FALSE(gfx.alphaTestSprite(square, 0, 0, 3, 1));
+  EXPECT_FALSE(gfx.alphaTestSprite(square, 0, 0, -1, 0));
+}
+
+TEST(RecordingSound, HandlesRecordPanAndFrequency) {
+  RecordingSound sound;
+  EXPECT_EQ(g_snd3d, &sound);
+  snd3dHandle* click = g_snd3d->playSound(SND3D_UI, "click", false, false);
+  ASSERT_NE(click, nullptr);
+  g_snd3d->playSound(SND3D_UI, "hover", false, false);
+  click->setFrequencyScale(1.5f);
+  click->setPan(-0.9f);
+  sound.silent = true;
+  EXPECT_EQ(g_snd3d->playSound(SND3D_UI, "muted", false, false), nullptr);
+
+  ASSERT_EQ(sound.played.size(), 3u);
+  EXPECT_EQ(sound.played[0].name, "click");
+  EXPECT_EQ(sound.played[0].pan, -0.9f);
+  EXPECT_EQ(sound.played[0].frequencyScale, 1.5f);
+  EXPECT_EQ(sound.played[1].panCalls, 0);
+  EXPECT_EQ(sound.played[2].name, "muted");
+}
+
+TEST(FailingMemory, FailsTheNthAllocationAndOptionallyAllAfter) {
+  struct Case {
+    long n;
+    bool andAfter;
+    std::vector<bool> served;
+  } cases[] = {
+      {1, false, {false, true, true, true}},
+      {3, false, {true, true, false, true}},
+      {2, true, {true, false, false, false}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.n);
+    FailingMemory memory(test.n, test.andAfter);
+    std::vector<bool> served;
+    std::vector<void*> blocks;
+    for (int i = 0; i < 4; ++i) {
+      void* block = g_MemoryPtr->alloc(9, 4, "test", 1);
+      served.push_back(block != nullptr);
+      blocks.push_back(block);
+    }
+    EXPECT_EQ(served, test.served);
+    EXPECT_EQ(memory.liveCount(9), static_cast<size_t>(memory.allocCalls()));
+    for (void* block : blocks)
+      g_MemoryPtr->free(9, block);
+    EXPECT_EQ(memory.liveCount(9), 0u);
+  }
+}
+
+TEST(GlobalNewCounter, CountsThisThreadsAllocationsOutsidePauses) {
+  GlobalNewCounter counter;
+  auto owned = std::make_unique<int>(1);
+  std::vector<int> grown(100);
+  EXPECT_EQ(counter.calls(), 2);
+  {
+    GlobalNewPause paused;
+    auto ignored = std::make_unique<int>(2);
+  }
+  RecordingGfx gfx;
+  long beforeRecording = counter.calls();
+  gfx.blt(0, 1, 0, 0, 0, 0, 255);
+  EXPECT_EQ(counter.calls(), beforeRecording);
+}

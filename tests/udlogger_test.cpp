@@ -1,0 +1,109 @@
+#include "udlogger.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Received {
+  int severity;
+  std::string text;
+};
+
+void collect(void* client, int severity, const char* text) {
+  static_cast<std::vector<Received>*>(client)->push_back({severity, text});
+}
+
+// Installs `collect` for one test and restores the sink that was there.
+class SinkScope {
+public:
+  SinkScope() {
+    m_previous = udLogger::getSink(&m_previousClient);
+    udLogger::setSink(collect, &received);
+  }
+  ~SinkScope() { udLogger::setSink(m_previous, m_previousClient); }
+  std::vector<Received> received;
+
+private:
+  udLoggerSink m_previous;
+  void* m_previousClient;
+};
+
+std::string terminalText(const char* text, bool colours) {
+  std::FILE* out = std::tmpfile();
+  udLogger::writeForTerminal(out, text, colours);
+  std::string written(static_cast<size_t>(std::ftell(out)), '\0');
+  std::rewind(out);
+  written.resize(std::fread(&written[0], 1, written.size(), out));
+  std::fclose(out);
+  return written;
+}
+
+}  // namespace
+
+TEST(udLogger, SinkGetsTheFormattedTextExactly) {
+  SinkScope sink;
+  udLogger::log(2, "...[%s:%d] Unknown parameter: ^C00FF00%s\f", "menu", 12, "colour");
+  udLogger::log(1, "_playWithPan( WP_WORLD ): Not Implemented\f ");
+  std::string longName(3000, 'n');
+  udLogger::log(2, "could not open file: \"^C00FF00%s^c\"\f", longName.c_str());
+
+  ASSERT_EQ(sink.received.size(), 3u);
+  EXPECT_EQ(sink.received[0].severity, 2);
+  EXPECT_EQ(sink.received[0].text, "...[menu:12] Unknown parameter: ^C00FF00colour\f");
+  EXPECT_EQ(sink.received[1].severity, 1);
+  EXPECT_EQ(sink.received[1].text, "_playWithPan( WP_WORLD ): Not Implemented\f ");
+  EXPECT_EQ(sink.received[2].text, "could not open file: \"^C00FF00" + longName + "^c\"\f");
+}
+
+TEST(udLogger, NullSinkRestoresTheDefault) {
+  {
+    SinkScope sink;
+    void* client = nullptr;
+    EXPECT_EQ(udLogger::getSink(&client), &collect);
+    EXPECT_EQ(client, &sink.received);
+  }
+  int someClient = 0;
+  udLogger::setSink(nullptr, &someClient);
+  void* client = &client;
+  EXPECT_EQ(udLogger::getSink(&client), nullptr);
+  EXPECT_EQ(client, nullptr);
+}
+
+TEST(udLogger, TerminalTextTurnsColourCodesIntoColoursOrDropsThem) {
+  struct Case {
+    const char* text;
+    const char* plain;
+    const char* coloured;
+  } cases[] = {
+      {"could not open \"^C00FF00a.ui^c\"\f", "could not open \"a.ui\"\n",
+       "could not open \"\x1b[38;2;0;255;0ma.ui\x1b[39m\"\n"},
+      {"^CFFff00Loader^c: up\f", "Loader: up\n", "\x1b[38;2;255;255;0mLoader\x1b[39m: up\n"},
+      {"open ^C00FF00end\f", "open end\n", "open \x1b[38;2;0;255;0mend\n\x1b[39m"},
+      {"not a code ^C12345 ^X", "not a code ^C12345 ^X\n", "not a code ^C12345 ^X\n"},
+      {"ends in a caret ^", "ends in a caret ^\n", "ends in a caret ^\n"},
+      {"two\flines\f ", "two\nlines\n \n", "two\nlines\n \n"},
+      {"", "", ""},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.text);
+    EXPECT_EQ(terminalText(test.text, false), test.plain);
+    EXPECT_EQ(terminalText(test.text, true), test.coloured);
+  }
+}
+
+TEST(udLogger, ClientNamesBelongToTheirThread) {
+  EXPECT_STREQ(udLogger::clientName(), "");
+  std::string seen;
+  std::thread worker([&seen] {
+    udLogger::registerClient("^CFFFF00BackgroundLoader^c");
+    seen = udLogger::clientName();
+  });
+  worker.join();
+  EXPECT_EQ(seen, "^CFFFF00BackgroundLoader^c");
+  EXPECT_STREQ(udLogger::clientName(), "");
+}
