@@ -15,11 +15,18 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-uiWidget* parseText(const std::string& text) {
-  std::vector<char> buffer(text.begin(), text.end());
+// Makes a particle system widget named fx and reads a block of keys into it, as the loader does
+// after the header line.
+uiParticleSystem* parseNew(const std::string& block) {
+  auto* widget = static_cast<uiParticleSystem*>(uiParticleSystem::s_allocator());
+  if (!widget)
+    return nullptr;
+  uiCopyName(widget->name, "fx", sizeof(widget->name));
+  std::vector<char> buffer(block.begin(), block.end());
   buffer.push_back('\0');
   Parser parser(buffer.data());
-  return uiWidget::parseObjHeader(&parser, nullptr);
+  widget->parse(&parser, false);
+  return widget;
 }
 
 }  // namespace
@@ -29,10 +36,9 @@ TEST(uiParticleSystem, InstanceLivesFromItsFileLineUntilReleased) {
   RecordingGfx gfx;
   gfx.defineParticleSystem("smoke");
   gfx.defineParticleSystem("fire");
-  uiWidget* widget = parseText("fx = uiParticleSystem\n{\nfile = smoke\n}\n");
-  ASSERT_NE(widget, nullptr);
-  uiParticleSystem* psys = static_cast<uiParticleSystem*>(widget);
-  EXPECT_FALSE(widget->setActive());
+  uiParticleSystem* psys = parseNew("{\nfile = smoke\n}\n");
+  ASSERT_NE(psys, nullptr);
+  EXPECT_FALSE(psys->setActive());
   EXPECT_EQ(psys->getId(), 1);
 
   psys->loadPsys("fire");
@@ -54,7 +60,7 @@ TEST(uiParticleSystem, InstanceLivesFromItsFileLineUntilReleased) {
 
   // Destroying the widget leaves its instance to the graphics library.
   psys->loadPsys("smoke");
-  delete widget;
+  delete psys;
   EXPECT_EQ(gfx.liveParticleInstances(), 1);
   EXPECT_EQ(memory.liveCount(9), 0u);
 }
@@ -120,8 +126,7 @@ TEST(uiParticleSystem, FileKeyNeedsAValue) {
   CaptureLog log;
   log.expect("...expected: ^C00FF00file = \"val\"^c\f");
   log.expect("...expected: ^C00FF00file = \"val\"^c\f");
-  uiWidget* widget = parseText(R"(
-    fx = uiParticleSystem
+  uiParticleSystem* widget = parseNew(R"(
     {
       file smoke
       FILE =
@@ -130,7 +135,7 @@ TEST(uiParticleSystem, FileKeyNeedsAValue) {
     }
   )");
   ASSERT_NE(widget, nullptr);
-  EXPECT_EQ(static_cast<uiParticleSystem*>(widget)->getId(), -1);
+  EXPECT_EQ(widget->getId(), -1);
   EXPECT_EQ(gfx.calls, (Lines {"createParticleSystemInstance name=fx file=missing -> -1"}));
   EXPECT_EQ(widget->getWidgetFlags(), UIP_DONTUPDATE | UIP_DONTRENDER);
   EXPECT_TRUE(widget->isType("UIPARTICLESYSTEM"));

@@ -14,11 +14,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-uiWidget* parseText(const std::string& text) {
-  std::vector<char> buffer(text.begin(), text.end());
+// Reads a block of keys into the widget, as the loader does after the header line.
+void parseInto(uiWidget& widget, const std::string& block) {
+  std::vector<char> buffer(block.begin(), block.end());
   buffer.push_back('\0');
   Parser parser(buffer.data());
-  return uiWidget::parseObjHeader(&parser, nullptr);
+  widget.parse(&parser, false);
 }
 
 // A sprite widget on "walk": animation 0 has one frame, animation 1 four.
@@ -141,8 +142,8 @@ TEST(uiSprite, KeysAndTheirMessages) {
   CaptureLog log;
   log.expect("...expected: \"^C00FF00loop = BOOLEAN^c\"\f");
   log.expect("...Expected: true or false\f");
-  uiWidget* widget = parseText(R"(
-    spark = uiSprite
+  uiSprite sprite;
+  parseInto(sprite, R"(
     {
       rate = 40
       Loop = TRUE
@@ -152,14 +153,11 @@ TEST(uiSprite, KeysAndTheirMessages) {
       tilevertcount = 3
     }
   )");
-  ASSERT_NE(widget, nullptr);
-  uiSprite* sprite = static_cast<uiSprite*>(widget);
-  EXPECT_STREQ(widget->getType(), "uiSprite");
-  EXPECT_TRUE(widget->isType("UIVISUALWIDGET"));
-  EXPECT_EQ(sprite->rate, 40u);
-  EXPECT_TRUE(sprite->looping);
-  EXPECT_FALSE(sprite->clear);
-  EXPECT_FALSE(sprite->animating);
-  EXPECT_EQ(sprite->tileRows, 3);
-  delete widget;
+  EXPECT_STREQ(sprite.getType(), "uiSprite");
+  EXPECT_TRUE(sprite.isType("UIVISUALWIDGET"));
+  EXPECT_EQ(sprite.rate, 40u);
+  EXPECT_TRUE(sprite.looping);
+  EXPECT_FALSE(sprite.clear);
+  EXPECT_FALSE(sprite.animating);
+  EXPECT_EQ(sprite.tileRows, 3);
 }
