@@ -13,7 +13,10 @@
 
 #include "uibutton.h"
 #include "uidialog.h"
+#include "uidigitalbanner.h"
 #include "uientrywidget.h"
+#include "uiflowlayout.h"
+#include "uigamecontainer.h"
 #include "uiparticlesystem.h"
 #include "uiprogressbar.h"
 #include "uiradiobutton.h"
@@ -88,11 +91,11 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiSliderButton", uiSliderButton::s_allocator},
   {"uiProgressBar", uiProgressBar::s_allocator},
   {"uiParticleSystem", uiParticleSystem::s_allocator},
-  {"uiDigitalBanner", nullptr},
+  {"uiDigitalBanner", uiDigitalBanner::s_allocator},
   {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
-  {"uiFlowLayout", nullptr},
-  {"uiGameContainer", nullptr},
+  {"uiFlowLayout", uiFlowLayout::s_allocator},
+  {"uiGameContainer", uiGameContainer::s_allocator},
   {"uiAnimWidget", nullptr},
   {"", nullptr},
 };
