@@ -22,5 +22,7 @@ public:
   // Only called by the language if a constructor throws; none of the library's does.
   static void operator delete(void* p, const char*, unsigned int) noexcept { operator delete(p); }
 
+  Allocator() = default;
+  Allocator(const Allocator&) = default;
   Allocator& operator=(const Allocator&) { return *this; }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uinodepool.h"
 #include "uiwidget.h"
 
 class Preferences;
@@ -105,6 +106,22 @@ protected:
   void _popDialog();
   void _updateDialogs();
   void _renderGfxStatistics();
+
+private:
+  // The commands of the dialog queue; each returns false when the queue waits for a later frame.
+  bool _enterDialogCmd(uiDialog* dialog);
+  bool _exitDialogCmd(int command, uiDialog* dialog);
+  bool _idleDialogCmd(uiDialog* dialog);
+  bool _hideDialogCmd(uiDialog* dialog);
+  bool _clearDialogsCmd();
+  bool _linkDialog(uiDialog* dialog);
+  void _removeTopFocusHolding(uiWidget* widget);
+  void _removeFocusEntries(uiWidget* widget);
+
+  // Enough nodes for the usual depth of each list; deeper lists allocate.
+  uiNodePool<FocusNode, 16> m_focusNodes;
+  uiNodePool<DialogNode, 16> m_dialogNodes;
+  uiNodePool<DialogStackCmd, 32> m_commands;
 };
 
 extern uiSubsystem* g_ui;  // set by the constructor, cleared by the destructor

@@ -11,6 +11,22 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uibutton.h"
+#include "uidialog.h"
+#include "uidigitalbanner.h"
+#include "uientrywidget.h"
+#include "uiflowlayout.h"
+#include "uigamecontainer.h"
+#include "uiparticlesystem.h"
+#include "uiprogressbar.h"
+#include "uiradiobutton.h"
+#include "uiradiogroup.h"
+#include "uisliderbutton.h"
+#include "uisprite.h"
+#include "uitextwidget.h"
+#include "uitogglebutton.h"
+#include "uivisualwidget.h"
+
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
@@ -64,22 +80,22 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiWidget", nullptr},
   {"uiNonVisualWidget", uiNonVisualWidget::s_allocator},
   {"uiInputHandler", allocInputHandler},
-  {"uiVisualWidget", nullptr},
-  {"uiButton", nullptr},
-  {"uiToggleButton", nullptr},
-  {"uiSprite", nullptr},
-  {"uiTextWidget", nullptr},
-  {"uiEntryWidget", nullptr},
-  {"uiRadioButton", nullptr},
-  {"uiRadioGroup", nullptr},
-  {"uiSliderButton", nullptr},
-  {"uiProgressBar", nullptr},
-  {"uiParticleSystem", nullptr},
-  {"uiDigitalBanner", nullptr},
-  {"uiDialog", nullptr},
+  {"uiVisualWidget", uiVisualWidget::s_allocator},
+  {"uiButton", uiButton::s_allocator},
+  {"uiToggleButton", uiToggleButton::s_allocator},
+  {"uiSprite", uiSprite::s_allocator},
+  {"uiTextWidget", uiTextWidget::s_allocator},
+  {"uiEntryWidget", uiEntryWidget::s_allocator},
+  {"uiRadioButton", uiRadioButton::s_allocator},
+  {"uiRadioGroup", uiRadioGroup::s_allocator},
+  {"uiSliderButton", uiSliderButton::s_allocator},
+  {"uiProgressBar", uiProgressBar::s_allocator},
+  {"uiParticleSystem", uiParticleSystem::s_allocator},
+  {"uiDigitalBanner", uiDigitalBanner::s_allocator},
+  {"uiDialog", uiDialog::s_allocator},
   {"uiAnimDialog", nullptr},
-  {"uiFlowLayout", nullptr},
-  {"uiGameContainer", nullptr},
+  {"uiFlowLayout", uiFlowLayout::s_allocator},
+  {"uiGameContainer", uiGameContainer::s_allocator},
   {"uiAnimWidget", nullptr},
   {"", nullptr},
 };

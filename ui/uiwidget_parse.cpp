@@ -1,5 +1,7 @@
 #include "uiwidget.h"
 
+#include "uidialog.h"
+
 #include "core.h"
 #include "file.h"
 #include "udlogger.h"
@@ -108,6 +110,16 @@ void skipBlock(Parser& parser) {
     else if (isMarker(token, "}") && --open <= 0)
       return;
   }
+}
+
+// Edge arithmetic wraps around instead of overflowing, so that any values a file holds give a
+// defined result.
+int wrappingAdd(int a, int b) {
+  return static_cast<int>(static_cast<unsigned int>(a) + static_cast<unsigned int>(b));
+}
+
+int wrappingSub(int a, int b) {
+  return static_cast<int>(static_cast<unsigned int>(a) - static_cast<unsigned int>(b));
 }
 
 // Adds a child that a "child" line built. addChild leaves a child out when its list node cannot
@@ -254,19 +266,20 @@ void uiWidget::parse(Parser* parser, bool inBlock) {
 // -- Keys --
 
 void uiWidget::_parseParams(Parser* parser, char* key) {
-  // The rectangle keys, matched and read by the parser; width and height measure from the edge
-  // as it stands when their line is read.
+  // The rectangle keys, matched and read by the parser. A size sets the far edge from the near
+  // edge as it stands when its line is read.
   struct RectKey {
     const char* key;
-    void (*apply)(uiWidget& widget, int value);
+    int uiWidget::*edge;
+    int uiWidget::*nearEdge;  // null for an edge given directly
   };
   static const RectKey rectKeys[] = {
-      {"x", [](uiWidget& w, int value) { w.x = value; }},
-      {"y", [](uiWidget& w, int value) { w.y = value; }},
-      {"x2", [](uiWidget& w, int value) { w.x2 = value; }},
-      {"y2", [](uiWidget& w, int value) { w.y2 = value; }},
-      {"width", [](uiWidget& w, int value) { w.x2 = w.x + value; }},
-      {"height", [](uiWidget& w, int value) { w.y2 = w.y + value; }},
+      {"x", &uiWidget::x, nullptr},
+      {"y", &uiWidget::y, nullptr},
+      {"x2", &uiWidget::x2, nullptr},
+      {"y2", &uiWidget::y2, nullptr},
+      {"width", &uiWidget::x2, &uiWidget::x},
+      {"height", &uiWidget::y2, &uiWidget::y},
   };
   // The word keys, matched without regard to case. A handler returns false when its line does
   // not have the expected form, which is then reported.
@@ -312,6 +325,14 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
          w.setVisible(w._parseBoolean(&p), true);
          return true;
        }},
+      {"tabentry", "tabentry",
+       [](uiWidget& w, Parser&) {
+         for (uiWidget* ancestor = w.parent; ancestor; ancestor = ancestor->parent) {
+           if (ancestor->isType("uiDialog"))
+             static_cast<uiDialog*>(ancestor)->addTabEntry(&w);
+         }
+         return true;
+       }},
       {"child", "child obj = type",
        [](uiWidget& w, Parser& p) {
          adoptChild(w, _parseChildHeader(&p, &w));
@@ -333,10 +354,12 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
        }},
   };
 
-  int value = 0;
   for (const RectKey& rect : rectKeys) {
+    // The parser leaves the value alone when it reports a bad one, so the edge stays too.
+    int nearEdge = rect.nearEdge ? this->*rect.nearEdge : 0;
+    int value = wrappingSub(this->*rect.edge, nearEdge);
     if (parser->ParamEqualsInt32(key, rect.key, &value)) {
-      rect.apply(*this, value);
+      this->*rect.edge = wrappingAdd(nearEdge, value);
       return;
     }
   }
