@@ -26,8 +26,6 @@ enum : int {
   CMD_CLEAR_NOW = 5,
 };
 
-const int STATE_HIDDEN = 0;
-const int STATE_IDLE = 1;
 const int COMMAND_WARNING_COUNT = 32;
 const int OVERLAY_LINE_LENGTH = 128;
 
@@ -279,7 +277,8 @@ uiDialog* uiSubsystem::topDialog() {
 }
 
 bool uiSubsystem::topDialogIsIdle(uiDialog* dialog) {
-  return dialogStack && dialogStack->dialog == dialog && dialog->getState() == STATE_IDLE &&
+  return dialogStack && dialogStack->dialog == dialog &&
+         dialog->getState() == uiDialog::STATE_IDLE &&
          dialog->getState() == dialog->getLastState();
 }
 
@@ -404,7 +403,7 @@ void uiSubsystem::_renderGfxStatistics() {
 // Push through enter(): waits until the dialog on top is idle, and holds the queue while the new
 // dialog is still entering.
 bool uiSubsystem::_enterDialogCmd(uiDialog* dialog) {
-  if (dialogStack && dialogStack->dialog->getState() != STATE_IDLE)
+  if (dialogStack && dialogStack->dialog->getState() != uiDialog::STATE_IDLE)
     return false;
   if (!_linkDialog(dialog))
     return true;
@@ -412,7 +411,7 @@ bool uiSubsystem::_enterDialogCmd(uiDialog* dialog) {
   if (dialog->takesFocus())
     pushInputFocusWidget(dialog);
   _removeDialogStackCmd();
-  return dialog->getState() == STATE_IDLE;
+  return dialog->getState() == uiDialog::STATE_IDLE;
 }
 
 // Pop (one dialog) or clear (every dialog, one per frame) through exit(). The top dialog leaves
@@ -424,9 +423,9 @@ bool uiSubsystem::_exitDialogCmd(int command, uiDialog* dialog) {
     return true;
   }
   uiDialog* top = dialogStack->dialog;
-  if (top->getState() == STATE_IDLE)
+  if (top->getState() == uiDialog::STATE_IDLE)
     top->exit();
-  if (top->getState() == STATE_HIDDEN) {
+  if (top->getState() == uiDialog::STATE_HIDDEN) {
     _popDialog();
     _removeTopFocusHolding(dialog);
     if (command == CMD_POP) {

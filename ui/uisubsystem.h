@@ -108,7 +108,7 @@ protected:
   void _renderGfxStatistics();
 
 private:
-  // The commands of the dialog queue; each returns false when the queue must wait for a later frame.
+  // The commands of the dialog queue; each returns false when the queue waits for a later frame.
   bool _enterDialogCmd(uiDialog* dialog);
   bool _exitDialogCmd(int command, uiDialog* dialog);
   bool _idleDialogCmd(uiDialog* dialog);
