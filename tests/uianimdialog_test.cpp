@@ -281,6 +281,7 @@ TEST(uiAnimDialog, KeysAndTheirMessages) {
                                           "AnimIn style = AlphaFade\nANIMOUT Time = 40");
   EXPECT_EQ(menu->animIn.style + menu->animOut.time, ANIM_ALPHA_FADE + 40u);
   EXPECT_TRUE(menu->isType("UIDIALOG") && !menu->isType("uiAnimWidget"));
+  EXPECT_EQ(uiWidget::getTypeId("uiAnimDialog"), 16);
   struct Case {
     const char* line;
     std::vector<const char*> messages;

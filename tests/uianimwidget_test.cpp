@@ -201,7 +201,8 @@ TEST(uiAnimWidget, RecordKeysAndTheirMessages) {
   RecordingGfx gfx;
   gfx.defineSprite("mask", 8, 4);
   gfx.defineSprite("other", 8, 4);
-  uiAnimWidget* panel = static_cast<uiAnimWidget*>(uiAnimWidget::s_allocator());
+  auto* panel = static_cast<uiAnimWidget*>(uiWidget::allocWidget("panel", "uiAnimWidget"));
+  ASSERT_STREQ(panel->getType(), "uiAnimWidget");
   const std::string longSound(140, 's');
   applyKeys(*panel, "animin STYLE = bezierlerp\nAnimIn time = 250\nAnimIn BezierControls = 0.25 0.75\n"
                     "AnimIn Loc = -5 6\nAnimIn AlphaStart = 10\nAnimIn AlphaTarget = 20\n"
