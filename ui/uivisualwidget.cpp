@@ -1,36 +1,27 @@
 #include "uivisualwidget.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
 
 namespace {
 
-// A key of a UI definition block. The handler returns false when the key is not its own after
-// all (the parser's value functions compare numeric keys themselves); the base then sees it.
-struct VisualKey {
-  const char* key;
-  bool (*parse)(uiVisualWidget& widget, Parser& parser, char* token);
-};
-
-bool parseSprite(uiVisualWidget& widget, Parser& parser, char*) {
-  const char* file = parser.GetEqualsToken() ? parser.GetToken(" ") : nullptr;
-  if (!file) {
-    udLogger::log(2, "...expected: \"^C00FF00sprite = \"val\"^c\"\f");
-    return true;
-  }
-  if (!widget.setSprite(file, widget.anim, widget.frame, false))
+bool parseSprite(uiVisualWidget& widget, Parser& parser, const char*) {
+  const char* file = uiExpectValue(parser, "sprite = \"val\"");
+  if (file && !widget.setSprite(file, widget.anim, widget.frame, false))
     udLogger::log(2, "...failed to create sprite: %s for %s\f", file, widget.name);
   return true;
 }
 
-bool parseAnim(uiVisualWidget& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "anim", &widget.anim);
+bool parseAnim(uiVisualWidget& widget, Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "anim", &widget.anim);
 }
 
 // The frame is checked only when the sprite exists; a bad value is reported and kept.
-bool parseFrame(uiVisualWidget& widget, Parser& parser, char* token) {
-  if (!parser.ParamEqualsInt32(token, "frame", &widget.frame))
+bool parseFrame(uiVisualWidget& widget, Parser& parser, const char* key) {
+  if (!parser.ParamEqualsInt32(key, "frame", &widget.frame))
     return false;
   if (widget.spriteId != -1 && g_gfx &&
       widget.frame >= g_gfx->getSpriteFrameCount(widget.spriteId, widget.anim))
@@ -40,24 +31,24 @@ bool parseFrame(uiVisualWidget& widget, Parser& parser, char* token) {
 
 // Set at once, without touching the children. Values beyond 0..255 are held at the nearest end
 // instead of wrapping around (300 would otherwise become 44).
-bool parseAlpha(uiVisualWidget& widget, Parser& parser, char* token) {
+bool parseAlpha(uiVisualWidget& widget, Parser& parser, const char* key) {
   int value = 255;
-  if (!parser.ParamEqualsInt32(token, "alpha", &value))
+  if (!parser.ParamEqualsInt32(key, "alpha", &value))
     return false;
   value = value < 0 ? 0 : value > 255 ? 255 : value;
   widget.setAlpha(static_cast<unsigned char>(value), 0, 0, false);
   return true;
 }
 
-bool parseTileRows(uiVisualWidget& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "tilevertcount", &widget.tileRows);
+bool parseTileRows(uiVisualWidget& widget, Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "tilevertcount", &widget.tileRows);
 }
 
-bool parseTileColumns(uiVisualWidget& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "tilehorzcount", &widget.tileColumns);
+bool parseTileColumns(uiVisualWidget& widget, Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "tilehorzcount", &widget.tileColumns);
 }
 
-const VisualKey s_keys[] = {
+const uiKey<uiVisualWidget> s_keys[] = {
     {"sprite", parseSprite},
     {"anim", parseAnim},
     {"frame", parseFrame},
@@ -179,14 +170,8 @@ void uiVisualWidget::setAlpha(unsigned char newAlpha, unsigned int duration, uns
 }
 
 void uiVisualWidget::_parseParams(Parser* parser, char* key) {
-  for (const VisualKey& entry : s_keys) {
-    if (!uiNameEquals(key, entry.key))
-      continue;
-    if (entry.parse(*this, *parser, key))
-      return;
-    break;
-  }
-  uiWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_keys, *this, *parser, key))
+    uiWidget::_parseParams(parser, key);
 }
 
 void uiVisualWidget::_update(int, int) {
