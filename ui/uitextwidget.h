@@ -81,11 +81,11 @@ protected:
   unsigned int text[MAX_TEXT] {};  // NUL-terminated; entry 127 is always 0
 
 private:
-  bool _parseFont(Parser* parser, char* key);
-  bool _parseJustify(Parser* parser, char* key);
-  bool _parseSet(Parser* parser, char* key);
-  bool _parseText(Parser* parser, char* key);
-  bool _parsePadding(Parser* parser, char* key);
+  bool _parseFont(Parser& parser, const char* key);
+  bool _parseJustify(Parser& parser, const char* key);
+  bool _parseSet(Parser& parser, const char* key);
+  bool _parseText(Parser& parser, const char* key);
+  bool _parsePadding(Parser& parser, const char* key);
 
   int _paddedExtent() const;
   void _renderPerCharacter(int penX, int penY);
