@@ -1,5 +1,7 @@
 #include "uidigitalbanner.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
@@ -209,35 +211,26 @@ void freeRecord(void* record) {
 
 // -- Definition keys --
 
-struct BannerKey {
-  const char* key;
-  bool (*apply)(uiDigitalBanner& banner, Parser* parser, char* key);  // false: not this key
-};
-
-bool parseWidth(uiDigitalBanner& banner, Parser* parser, char* key) {
-  return parser->ParamEqualsInt32(key, "width", &banner.width);
+bool parseWidth(uiDigitalBanner& banner, Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "width", &banner.width);
 }
 
-bool parseMaxMessages(uiDigitalBanner& banner, Parser* parser, char* key) {
-  return parser->ParamEqualsUInt32(key, "maxmessages", &banner.maxMessages);
+bool parseMaxMessages(uiDigitalBanner& banner, Parser& parser, const char* key) {
+  return parser.ParamEqualsUInt32(key, "maxmessages", &banner.maxMessages);
 }
 
-bool parseFont(uiDigitalBanner& banner, Parser* parser, char*) {
-  const char* file = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!file) {
-    udLogger::log(2, "...expected: \"^C00FF00font = \"val\"^c\"\f");
-    return true;
-  }
-  if (!banner.setFont(file))
+bool parseFont(uiDigitalBanner& banner, Parser& parser, const char*) {
+  const char* file = uiExpectValue(parser, "font = \"val\"");
+  if (file && !banner.setFont(file))
     udLogger::log(2, "...failed to create font: %s for %s\f", file, banner.name);
   return true;
 }
 
-bool parseHeight(uiDigitalBanner& banner, Parser* parser, char* key) {
-  return parser->ParamEqualsInt32(key, "height", &banner.height);
+bool parseHeight(uiDigitalBanner& banner, Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "height", &banner.height);
 }
 
-const BannerKey s_bannerKeys[] = {
+const uiKey<uiDigitalBanner> s_bannerKeys[] = {
   {"width", parseWidth},
   {"maxmessages", parseMaxMessages},
   {"font", parseFont},
@@ -324,10 +317,8 @@ bool uiDigitalBanner::setFont(const char* file) {
 }
 
 void uiDigitalBanner::_parseParams(Parser* parser, char* key) {
-  for (const BannerKey& entry : s_bannerKeys)
-    if (uiNameEquals(key, entry.key) && entry.apply(*this, parser, key))
-      return;
-  uiWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_bannerKeys, *this, *parser, key))
+    uiWidget::_parseParams(parser, key);
 }
 
 void uiDigitalBanner::_update(int, int) {}

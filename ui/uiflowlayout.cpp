@@ -1,5 +1,7 @@
 #include "uiflowlayout.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "udlogger.h"
 
@@ -7,44 +9,34 @@
 
 namespace {
 
-typedef bool (*KeyReader)(uiFlowLayout& layout, Parser* parser, char* token, const char* key);
-
-struct KeyHandler {
-  const char* key;
-  KeyReader read;  // true when the token was this key
-};
-
-bool readFlowType(uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-  if (!uiNameEquals(token, key))
-    return false;
-  const char* value = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
+bool parseFlowType(uiFlowLayout& layout, Parser& parser, const char*) {
+  const char* value = parser.GetEqualsToken() ? parser.GetToken(" ") : nullptr;
   if (value && uiNameEquals(value, "vertical"))
     layout.setFlowType(uiFlowLayout::VERTICAL);
   else if (value && uiNameEquals(value, "horizontal"))
     layout.setFlowType(uiFlowLayout::HORIZONTAL);
   else
-    udLogger::log(2, "...expected: \"^C00FF00flowtype = vertical | horizontal^c\"\f");
+    uiReportExpected("flowtype = vertical | horizontal");
   return true;
 }
 
-// FlowType is matched here; the other keys are matched, and their values read and reported, by
-// the parser's value functions.
-const KeyHandler k_keys[] = {
-    {"FlowType", readFlowType},
-    {"Width", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.wrapWidth);
+// The parser's value functions read and report the values of the other keys.
+const uiKey<uiFlowLayout> k_keys[] = {
+    {"FlowType", parseFlowType},
+    {"Width", [](uiFlowLayout& layout, Parser& parser, const char* key) {
+       return parser.ParamEqualsInt32(key, "Width", &layout.wrapWidth);
      }},
-    {"Height", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.wrapHeight);
+    {"Height", [](uiFlowLayout& layout, Parser& parser, const char* key) {
+       return parser.ParamEqualsInt32(key, "Height", &layout.wrapHeight);
      }},
-    {"MinSpaceX", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.minSpaceX);
+    {"MinSpaceX", [](uiFlowLayout& layout, Parser& parser, const char* key) {
+       return parser.ParamEqualsInt32(key, "MinSpaceX", &layout.minSpaceX);
      }},
-    {"MinSpaceY", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.minSpaceY);
+    {"MinSpaceY", [](uiFlowLayout& layout, Parser& parser, const char* key) {
+       return parser.ParamEqualsInt32(key, "MinSpaceY", &layout.minSpaceY);
      }},
-    {"SpaceEvenly", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsBoolean(token, key, &layout.spaceEvenly);
+    {"SpaceEvenly", [](uiFlowLayout& layout, Parser& parser, const char* key) {
+       return parser.ParamEqualsBoolean(key, "SpaceEvenly", &layout.spaceEvenly);
      }},
 };
 
@@ -86,11 +78,8 @@ void uiFlowLayout::setActive(bool on, bool recursive) {
 }
 
 void uiFlowLayout::_parseParams(Parser* parser, char* key) {
-  for (const KeyHandler& handler : k_keys) {
-    if (handler.read(*this, parser, key, handler.key))
-      return;
-  }
-  uiNonVisualWidget::_parseParams(parser, key);
+  if (!uiParseKey(k_keys, *this, *parser, key))
+    uiNonVisualWidget::_parseParams(parser, key);
 }
 
 // The layout pass. The children are placed in the order in which they were added, the reverse of

@@ -1,5 +1,7 @@
 #include "uitogglebutton.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
@@ -67,10 +69,8 @@ void uiToggleButton::_parseParams(Parser* parser, char* key) {
     uiButton::_parseParams(parser, key);
     return;
   }
-  const char* file = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!file)
-    udLogger::log(2, "...expected: \"^C00FF00sprite2 = \"val\"^c\"\f");
-  else if (!setSprite2(file))
+  const char* file = uiExpectValue(*parser, "sprite2 = \"val\"");
+  if (file && !setSprite2(file))
     udLogger::log(2, "...failed to create sprite2: %s for %s\f", file, name);
 }
 
