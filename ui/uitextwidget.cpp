@@ -159,15 +159,7 @@ void uiTextWidget::setAlpha(unsigned char alpha, unsigned int duration, unsigned
                             bool propagate) {
   if (flags & WF_IGNORE_ALPHA)
     return;
-  if (duration == 0) {
-    currentAlpha = alpha;
-  } else {
-    startAlpha = currentAlpha;
-    fadeDuration = duration;
-    fadeElapsed = 0;
-    fadeDelay = delay;
-  }
-  targetAlpha = alpha;
+  fade.start(currentAlpha, alpha, duration, delay);
   uiWidget::setAlpha(alpha, duration, delay, propagate);
 }
 
@@ -213,28 +205,9 @@ void uiTextWidget::_print(int newSet, const unsigned int* source) {
   text[MAX_TEXT - 1] = 0;
 }
 
-// Moves the current alpha toward the target once per update, after the delay has run out.
+// One step a frame, after the delay has run out.
 void uiTextWidget::_lerpToTargetAlpha() {
-  if (currentAlpha == targetAlpha)
-    return;
-  fadeElapsed += s_iDeltaTime;
-  if (fadeDelay != 0) {
-    if (fadeElapsed >= fadeDelay)
-      fadeDelay = fadeElapsed = 0;
-    return;
-  }
-  // Extrapolating past the duration would overshoot any target between 0 and 255.
-  if (fadeElapsed >= fadeDuration) {
-    currentAlpha = targetAlpha;
-    return;
-  }
-  float t = static_cast<float>(fadeElapsed) / static_cast<float>(fadeDuration);
-  float value = startAlpha * (1.0f - t) + targetAlpha * t;
-  if (value < 0.0f)
-    value = 0.0f;
-  if (value > 255.0f)
-    value = 255.0f;
-  currentAlpha = static_cast<unsigned char>(value);
+  fade.step(currentAlpha, s_iDeltaTime);
 }
 
 int uiTextWidget::_textLength() const {

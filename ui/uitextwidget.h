@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uialphafade.h"
 #include "uiwidget.h"
 
 class Parser;
@@ -92,9 +93,5 @@ private:
   void _printGlyph(unsigned int character, int penX, int penY);
 
   unsigned char currentAlpha = 255;
-  unsigned char startAlpha = 255;
-  unsigned char targetAlpha = 255;
-  unsigned int fadeDuration = 0;  // ms
-  unsigned int fadeElapsed = 0;   // ms, first of the delay, then of the fade
-  unsigned int fadeDelay = 0;     // ms; 0 once the fade has started
+  _AlphaFade_s fade;
 };

@@ -88,11 +88,7 @@ uiVisualWidget& uiVisualWidget::operator=(const uiVisualWidget& other) {
   frame = other.frame;
   uiCopyName(spriteName, other.spriteName, sizeof(spriteName));
   alpha = other.alpha;
-  startAlpha = other.startAlpha;
-  targetAlpha = other.targetAlpha;
-  fadeDuration = other.fadeDuration;
-  fadeElapsed = other.fadeElapsed;
-  fadeDelay = other.fadeDelay;
+  fade = other.fade;
   tileRows = other.tileRows;
   tileColumns = other.tileColumns;
   sortLevel = other.sortLevel;
@@ -157,15 +153,7 @@ void uiVisualWidget::setAlpha(unsigned char newAlpha, unsigned int duration, uns
                               bool propagate) {
   if (flags & WF_IGNORE_ALPHA)
     return;
-  if (duration == 0) {
-    alpha = newAlpha;
-  } else {
-    startAlpha = alpha;
-    fadeDuration = duration;
-    fadeElapsed = 0;
-    fadeDelay = delay;
-  }
-  targetAlpha = newAlpha;
+  fade.start(alpha, newAlpha, duration, delay);
   uiWidget::setAlpha(newAlpha, duration, delay, propagate);
 }
 
@@ -231,25 +219,6 @@ void uiVisualWidget::_deactivate() {
   spriteId = -1;
 }
 
-// Waits out the delay, then moves linearly from the start alpha and stops exactly at the target
-// once the duration has passed.
 void uiVisualWidget::_lerpToTargetAlpha(unsigned int ms) {
-  if (targetAlpha == alpha)
-    return;
-  fadeElapsed += ms;
-  if (fadeDelay != 0) {
-    if (fadeElapsed >= fadeDelay) {
-      fadeDelay = 0;
-      fadeElapsed = 0;
-    }
-    return;
-  }
-  if (fadeElapsed >= fadeDuration) {
-    alpha = targetAlpha;
-    return;
-  }
-  float t = static_cast<float>(fadeElapsed) / static_cast<float>(fadeDuration);
-  float value = startAlpha * (1.0f - t) + targetAlpha * t;
-  value = value < 0.0f ? 0.0f : value > 255.0f ? 255.0f : value;
-  alpha = static_cast<unsigned char>(value);
+  fade.step(alpha, ms);
 }
