@@ -61,20 +61,9 @@ bool uiFlowLayout::isType(const char* type) {
 // The children are switched before the layout itself, so that they are active when _activate
 // places them.
 void uiFlowLayout::setActive(bool on, bool recursive) {
-  if (recursive) {
-    for (_WidgetList_s* node = children; node; node = node->next) {
-      uiWidget* child = node->widget;
-      if (!child->getOverrideActive() && !child->isType("uiDialog"))
-        child->setActive(on, true);
-    }
-  }
-  if (on && !(flags & WF_ACTIVE)) {
-    _activate();
-    flags |= WF_ACTIVE;
-  } else if (!on && (flags & WF_ACTIVE)) {
-    _deactivate();
-    flags &= ~WF_ACTIVE;
-  }
+  if (recursive)
+    _propagateState(&uiWidget::setActive, &uiWidget::getOverrideActive, on);
+  uiNonVisualWidget::setActive(on, false);
 }
 
 void uiFlowLayout::_parseParams(Parser* parser, char* key) {

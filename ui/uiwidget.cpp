@@ -196,13 +196,8 @@ void uiWidget::setVisible(bool on, bool recursive) {
     _hideWidget();
     flags &= ~WF_VISIBLE;
   }
-  if (!recursive)
-    return;
-  for (_WidgetList_s* node = children; node; node = node->next) {
-    uiWidget* child = node->widget;
-    if (!child->getOverrideVisible() && !child->isType("uiDialog"))
-      child->setVisible(on, true);
-  }
+  if (recursive)
+    _propagateState(&uiWidget::setVisible, &uiWidget::getOverrideVisible, on);
 }
 
 // A focus veto that answers false ends the call before anything changes, children included.
@@ -216,13 +211,8 @@ void uiWidget::setInputFocus(bool on, bool recursive) {
     _loseFocus();
     flags &= ~WF_INPUT_FOCUS;
   }
-  if (!recursive)
-    return;
-  for (_WidgetList_s* node = children; node; node = node->next) {
-    uiWidget* child = node->widget;
-    if (!child->getOverrideInputFocus() && !child->isType("uiDialog"))
-      child->setInputFocus(on, true);
-  }
+  if (recursive)
+    _propagateState(&uiWidget::setInputFocus, &uiWidget::getOverrideInputFocus, on);
 }
 
 bool uiWidget::setActive() const {
@@ -237,12 +227,16 @@ void uiWidget::setActive(bool on, bool recursive) {
     _deactivate();
     flags &= ~WF_ACTIVE;
   }
-  if (!recursive)
-    return;
+  if (recursive)
+    _propagateState(&uiWidget::setActive, &uiWidget::getOverrideActive, on);
+}
+
+void uiWidget::_propagateState(void (uiWidget::*set)(bool on, bool recursive),
+                               bool (uiWidget::*overridden)() const, bool on) {
   for (_WidgetList_s* node = children; node; node = node->next) {
     uiWidget* child = node->widget;
-    if (!child->getOverrideActive() && !child->isType("uiDialog"))
-      child->setActive(on, true);
+    if (!(child->*overridden)() && !child->isType("uiDialog"))
+      (child->*set)(on, true);
   }
 }
 
