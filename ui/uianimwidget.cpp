@@ -38,24 +38,12 @@ bool parseStyle(_AnimData_s& record, Parser& parser, const char*) {
   return true;
 }
 
-bool parseTime(_AnimData_s& record, Parser& parser, const char* key) {
-  return parser.ParamEqualsUInt32(key, "Time", &record.time);
-}
-
 bool parseBezierControls(_AnimData_s& record, Parser& parser, const char* key) {
   return parser.ParamEqualsFloat32_2(key, "BezierControls", &record.control1, &record.control2);
 }
 
 bool parseLoc(_AnimData_s& record, Parser& parser, const char* key) {
   return parser.ParamEqualsInt32_2(key, "Loc", &record.locX, &record.locY);
-}
-
-bool parseAlphaTarget(_AnimData_s& record, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "AlphaTarget", &record.alphaTarget);
-}
-
-bool parseAlphaStart(_AnimData_s& record, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "AlphaStart", &record.alphaStart);
 }
 
 // A second sprite line gives back the use of the first sprite instead of keeping it to the end.
@@ -74,14 +62,6 @@ bool parseSpriteDepth(_AnimData_s& record, Parser& parser, const char*) {
   return true;
 }
 
-bool parseRows(_AnimData_s& record, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "SpriteVertCount", &record.rows);
-}
-
-bool parseColumns(_AnimData_s& record, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "SpriteHorzCount", &record.columns);
-}
-
 bool parseSound(_AnimData_s& record, Parser& parser, const char*) {
   if (const char* sound = uiExpectValue(parser, "sound = val"))
     uiCopyName(record.sound, sound, sizeof(record.sound));
@@ -91,15 +71,15 @@ bool parseSound(_AnimData_s& record, Parser& parser, const char*) {
 // The record keys in the order they are tried.
 const uiKey<_AnimData_s> s_animKeys[] = {
     {"style", parseStyle},
-    {"Time", parseTime},
+    {"Time", uiReadValue<&_AnimData_s::time>},
     {"BezierControls", parseBezierControls},
     {"Loc", parseLoc},
-    {"AlphaTarget", parseAlphaTarget},
-    {"AlphaStart", parseAlphaStart},
+    {"AlphaTarget", uiReadValue<&_AnimData_s::alphaTarget>},
+    {"AlphaStart", uiReadValue<&_AnimData_s::alphaStart>},
     {"sprite", parseSprite},
     {"spritedepth", parseSpriteDepth},
-    {"SpriteVertCount", parseRows},
-    {"SpriteHorzCount", parseColumns},
+    {"SpriteVertCount", uiReadValue<&_AnimData_s::rows>},
+    {"SpriteHorzCount", uiReadValue<&_AnimData_s::columns>},
     {"sound", parseSound},
 };
 

@@ -27,10 +27,6 @@ void playSound(const char* sound) {
     g_snd3d->playSound(SND3D_UI, sound, false, false);
 }
 
-bool parseRate(uiButton& button, Parser& parser, const char* key) {
-  return parser.ParamEqualsUInt32(key, "rate", &button.rate);
-}
-
 // A name key given "=" without a value is reported with its own form and changes nothing.
 bool parseParticleSystem(uiButton& button, Parser& parser, const char*) {
   if (const char* file = uiExpectValue(parser, "particlesystem = \"string\""))
@@ -127,7 +123,7 @@ bool uiButton::testBounds(int px, int py) {
 // The table is local so that the hotkey handler may call the protected _parseHotkey.
 void uiButton::_parseParams(Parser* parser, char* key) {
   static const uiKey<uiButton> keys[] = {
-      {"rate", parseRate},
+      {"rate", uiReadValue<&uiButton::rate>},
       {"hotkey",
        [](uiButton& button, Parser& parser, const char*) {
          if (const char* keyName = uiExpectValue(parser, "hotkey = \"val\""))

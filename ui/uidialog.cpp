@@ -22,14 +22,9 @@ bool parseTabEntry(uiDialog& dialog, Parser& parser, const char*) {
   return true;
 }
 
-bool parseTakeFocus(uiDialog& dialog, Parser& parser, const char*) {
-  uiExpectBoolean(dialog, parser, "takefocus = BOOLEAN", &dialog.takeFocus);
-  return true;
-}
-
 const uiKey<uiDialog> s_keys[] = {
     {"tabentry", parseTabEntry},
-    {"takefocus", parseTakeFocus},
+    {"takefocus", uiReadBoolean<&uiDialog::takeFocus>},
 };
 
 }  // namespace

@@ -211,14 +211,6 @@ void freeRecord(void* record) {
 
 // -- Definition keys --
 
-bool parseWidth(uiDigitalBanner& banner, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "width", &banner.width);
-}
-
-bool parseMaxMessages(uiDigitalBanner& banner, Parser& parser, const char* key) {
-  return parser.ParamEqualsUInt32(key, "maxmessages", &banner.maxMessages);
-}
-
 bool parseFont(uiDigitalBanner& banner, Parser& parser, const char*) {
   const char* file = uiExpectValue(parser, "font = \"val\"");
   if (file && !banner.setFont(file))
@@ -226,15 +218,11 @@ bool parseFont(uiDigitalBanner& banner, Parser& parser, const char*) {
   return true;
 }
 
-bool parseHeight(uiDigitalBanner& banner, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "height", &banner.height);
-}
-
 const uiKey<uiDigitalBanner> s_bannerKeys[] = {
-  {"width", parseWidth},
-  {"maxmessages", parseMaxMessages},
+  {"width", uiReadValue<&uiDigitalBanner::width>},
+  {"maxmessages", uiReadValue<&uiDigitalBanner::maxMessages>},
   {"font", parseFont},
-  {"height", parseHeight},
+  {"height", uiReadValue<&uiDigitalBanner::height>},
 };
 
 }  // namespace

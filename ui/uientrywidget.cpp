@@ -201,8 +201,8 @@ bool uiEntryWidget::_parseEntryRectY(Parser& parser, const char*) {
   return true;
 }
 
-bool uiEntryWidget::_parseEndHideCursor(Parser& parser, const char*) {
-  uiExpectBoolean(*this, parser, "endhidecursor = BOOLEAN", &endhidecursor);
+bool uiEntryWidget::_parseEndHideCursor(Parser& parser, const char* key) {
+  uiExpectBoolean(*this, parser, key, &endhidecursor);
   return true;
 }
 

@@ -20,24 +20,13 @@ bool parseFlowType(uiFlowLayout& layout, Parser& parser, const char*) {
   return true;
 }
 
-// The parser's value functions read and report the values of the other keys.
 const uiKey<uiFlowLayout> k_keys[] = {
     {"FlowType", parseFlowType},
-    {"Width", [](uiFlowLayout& layout, Parser& parser, const char* key) {
-       return parser.ParamEqualsInt32(key, "Width", &layout.wrapWidth);
-     }},
-    {"Height", [](uiFlowLayout& layout, Parser& parser, const char* key) {
-       return parser.ParamEqualsInt32(key, "Height", &layout.wrapHeight);
-     }},
-    {"MinSpaceX", [](uiFlowLayout& layout, Parser& parser, const char* key) {
-       return parser.ParamEqualsInt32(key, "MinSpaceX", &layout.minSpaceX);
-     }},
-    {"MinSpaceY", [](uiFlowLayout& layout, Parser& parser, const char* key) {
-       return parser.ParamEqualsInt32(key, "MinSpaceY", &layout.minSpaceY);
-     }},
-    {"SpaceEvenly", [](uiFlowLayout& layout, Parser& parser, const char* key) {
-       return parser.ParamEqualsBoolean(key, "SpaceEvenly", &layout.spaceEvenly);
-     }},
+    {"Width", uiReadValue<&uiFlowLayout::wrapWidth>},
+    {"Height", uiReadValue<&uiFlowLayout::wrapHeight>},
+    {"MinSpaceX", uiReadValue<&uiFlowLayout::minSpaceX>},
+    {"MinSpaceY", uiReadValue<&uiFlowLayout::minSpaceY>},
+    {"SpaceEvenly", uiReadValue<&uiFlowLayout::spaceEvenly>},
 };
 
 int mainSize(uiWidget* child, bool horizontal) {

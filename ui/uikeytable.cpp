@@ -14,9 +14,9 @@ char* uiExpectValue(Parser& parser, const char* form) {
   return value;
 }
 
-bool uiExpectBoolean(uiWidget& widget, Parser& parser, const char* form, bool* value) {
+bool uiExpectBoolean(uiWidget& widget, Parser& parser, const char* key, bool* value) {
   if (!parser.GetEqualsToken()) {
-    uiReportExpected(form);
+    udLogger::log(2, "...expected: \"^C00FF00%s = BOOLEAN^c\"\f", key);
     return false;
   }
   *value = widget._parseBoolean(&parser);

@@ -2,16 +2,19 @@
 
 #include "uiwidget.h"
 
+#include "core.h"
+
 #include <cstddef>
 #include <functional>
-
-class Parser;
+#include <type_traits>
 
 // What every class's key handlers share: the table of the keys a class reads from a definition
-// block, and the readers of "= value" that report a line without the form it should have had.
+// block, the readers of "= value" that report a line without the form it should have had, and
+// handlers that read a value straight into a field.
 
-// One key of a table and its handler. A handler returns false when the line is not its own after
-// all (the parser's value functions compare numeric keys themselves); the base class then sees it.
+// One key of a table and its handler. The handler is given the table's spelling of the key, so
+// that what it reports names the key as the class documents it. It returns false when the line is
+// not its own after all; the base class then sees it.
 template <typename Handler>
 struct uiKeyEntry {
   const char* key;
@@ -32,7 +35,7 @@ bool uiParseKey(const uiKeyEntry<Handler> (&table)[Count], Target& target, Parse
                 const char* key) {
   for (const uiKeyEntry<Handler>& entry : table) {
     if (uiNameEquals(key, entry.key))
-      return std::invoke(entry.parse, target, parser, key);
+      return std::invoke(entry.parse, target, parser, entry.key);
   }
   return false;
 }
@@ -41,6 +44,42 @@ bool uiParseKey(const uiKeyEntry<Handler> (&table)[Count], Target& target, Parse
 void uiReportExpected(const char* form);
 // The token after "=", or null after reporting the form when the "=" or the token is missing.
 char* uiExpectValue(Parser& parser, const char* form);
-// Reads "= BOOLEAN" with the widget's own boolean words. Without the "=" the form is reported,
-// the value stays and the result is false.
-bool uiExpectBoolean(uiWidget& widget, Parser& parser, const char* form, bool* value);
+// Reads "= BOOLEAN" with the widget's own boolean words. Without the "=" the form "KEY = BOOLEAN"
+// is reported, the value stays and the result is false.
+bool uiExpectBoolean(uiWidget& widget, Parser& parser, const char* key, bool* value);
+
+// The class and the type of a data member.
+template <typename Member>
+struct uiFieldOf;
+template <typename Target, typename Value>
+struct uiFieldOf<Value Target::*> {
+  using TargetType = Target;
+  using ValueType = Value;
+};
+
+// A handler that reads "KEY = value" into a field of type int, unsigned int, float or bool with
+// the parser's value function for that type, which reports a malformed value and leaves the field.
+template <auto Field>
+bool uiReadValue(typename uiFieldOf<decltype(Field)>::TargetType& target, Parser& parser,
+                 const char* key) {
+  using Value = typename uiFieldOf<decltype(Field)>::ValueType;
+  Value* value = &(target.*Field);
+  // The key has matched already; the value function compares it again and reads the rest.
+  if constexpr (std::is_same_v<Value, int>)
+    return parser.ParamEqualsInt32(key, key, value);
+  else if constexpr (std::is_same_v<Value, unsigned int>)
+    return parser.ParamEqualsUInt32(key, key, value);
+  else if constexpr (std::is_same_v<Value, float>)
+    return parser.ParamEqualsFloat32(key, key, value);
+  else
+    return parser.ParamEqualsBoolean(key, key, value);
+}
+
+// A handler that reads "KEY = BOOLEAN" into a bool field with uiExpectBoolean: unlike the
+// parser's boolean, any other word is reported and reads as false.
+template <auto Field>
+bool uiReadBoolean(typename uiFieldOf<decltype(Field)>::TargetType& widget, Parser& parser,
+                   const char* key) {
+  uiExpectBoolean(widget, parser, key, &(widget.*Field));
+  return true;
+}

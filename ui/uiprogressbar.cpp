@@ -11,46 +11,16 @@
 
 namespace {
 
-bool parseMinRange(uiProgressBar& bar, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "min_range", &bar.minRange);
-}
-
-bool parseMaxRange(uiProgressBar& bar, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "max_range", &bar.maxRange);
-}
-
-// Sets what is drawn, not the value, and is not limited to the range.
-bool parseValue(uiProgressBar& bar, Parser& parser, const char* key) {
-  return parser.ParamEqualsFloat32(key, "value", &bar.displayedValue);
-}
-
-bool parseStep(uiProgressBar& bar, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "step", &bar.stepSize);
-}
-
-bool parseRate(uiProgressBar& bar, Parser& parser, const char* key) {
-  return parser.ParamEqualsUInt32(key, "rate", &bar.rate);
-}
-
-bool parseSmooth(uiProgressBar& bar, Parser& parser, const char*) {
-  uiExpectBoolean(bar, parser, "smooth = BOOLEAN", &bar.smooth);
-  return true;
-}
-
-bool parseVertical(uiProgressBar& bar, Parser& parser, const char*) {
-  uiExpectBoolean(bar, parser, "vertical = BOOLEAN", &bar.vertical);
-  return true;
-}
-
-bool parseInvert(uiProgressBar& bar, Parser& parser, const char*) {
-  uiExpectBoolean(bar, parser, "invert = BOOLEAN", &bar.invert);
-  return true;
-}
-
+// "value" sets what is drawn, not the value, and is not limited to the range.
 const uiKey<uiProgressBar> s_keys[] = {
-    {"min_range", parseMinRange}, {"max_range", parseMaxRange}, {"value", parseValue},
-    {"step", parseStep},          {"rate", parseRate},          {"smooth", parseSmooth},
-    {"vertical", parseVertical},  {"invert", parseInvert},
+    {"min_range", uiReadValue<&uiProgressBar::minRange>},
+    {"max_range", uiReadValue<&uiProgressBar::maxRange>},
+    {"value", uiReadValue<&uiProgressBar::displayedValue>},
+    {"step", uiReadValue<&uiProgressBar::stepSize>},
+    {"rate", uiReadValue<&uiProgressBar::rate>},
+    {"smooth", uiReadBoolean<&uiProgressBar::smooth>},
+    {"vertical", uiReadBoolean<&uiProgressBar::vertical>},
+    {"invert", uiReadBoolean<&uiProgressBar::invert>},
 };
 
 uiLock* createLock() {

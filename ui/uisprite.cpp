@@ -7,30 +7,11 @@
 
 namespace {
 
-bool parseRate(uiSprite& widget, Parser& parser, const char* key) {
-  return parser.ParamEqualsUInt32(key, "rate", &widget.rate);
-}
-
-bool parseLoop(uiSprite& widget, Parser& parser, const char*) {
-  uiExpectBoolean(widget, parser, "loop = BOOLEAN", &widget.looping);
-  return true;
-}
-
-bool parseAnimate(uiSprite& widget, Parser& parser, const char*) {
-  uiExpectBoolean(widget, parser, "animate = BOOLEAN", &widget.animating);
-  return true;
-}
-
-bool parseClear(uiSprite& widget, Parser& parser, const char*) {
-  uiExpectBoolean(widget, parser, "clear = BOOLEAN", &widget.clear);
-  return true;
-}
-
 const uiKey<uiSprite> s_keys[] = {
-    {"rate", parseRate},
-    {"loop", parseLoop},
-    {"animate", parseAnimate},
-    {"clear", parseClear},
+    {"rate", uiReadValue<&uiSprite::rate>},
+    {"loop", uiReadBoolean<&uiSprite::looping>},
+    {"animate", uiReadBoolean<&uiSprite::animating>},
+    {"clear", uiReadBoolean<&uiSprite::clear>},
 };
 
 }  // namespace

@@ -15,13 +15,9 @@ bool parseSprite(uiVisualWidget& widget, Parser& parser, const char*) {
   return true;
 }
 
-bool parseAnim(uiVisualWidget& widget, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "anim", &widget.anim);
-}
-
 // The frame is checked only when the sprite exists; a bad value is reported and kept.
 bool parseFrame(uiVisualWidget& widget, Parser& parser, const char* key) {
-  if (!parser.ParamEqualsInt32(key, "frame", &widget.frame))
+  if (!uiReadValue<&uiVisualWidget::frame>(widget, parser, key))
     return false;
   if (widget.spriteId != -1 && g_gfx &&
       widget.frame >= g_gfx->getSpriteFrameCount(widget.spriteId, widget.anim))
@@ -40,21 +36,13 @@ bool parseAlpha(uiVisualWidget& widget, Parser& parser, const char* key) {
   return true;
 }
 
-bool parseTileRows(uiVisualWidget& widget, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "tilevertcount", &widget.tileRows);
-}
-
-bool parseTileColumns(uiVisualWidget& widget, Parser& parser, const char* key) {
-  return parser.ParamEqualsInt32(key, "tilehorzcount", &widget.tileColumns);
-}
-
 const uiKey<uiVisualWidget> s_keys[] = {
     {"sprite", parseSprite},
-    {"anim", parseAnim},
+    {"anim", uiReadValue<&uiVisualWidget::anim>},
     {"frame", parseFrame},
     {"alpha", parseAlpha},
-    {"tilevertcount", parseTileRows},
-    {"tilehorzcount", parseTileColumns},
+    {"tilevertcount", uiReadValue<&uiVisualWidget::tileRows>},
+    {"tilehorzcount", uiReadValue<&uiVisualWidget::tileColumns>},
 };
 
 int createSprite(const char* file) {

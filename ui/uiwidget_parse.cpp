@@ -126,10 +126,10 @@ void adoptChild(uiWidget& parentWidget, uiWidget* child) {
 }
 
 // The recursive state setters take the value of a "KEY = BOOLEAN" line.
-bool parseState(uiWidget& widget, Parser& parser, const char* form,
+bool parseState(uiWidget& widget, Parser& parser, const char* key,
                 void (uiWidget::*set)(bool on, bool recursive)) {
   bool on = false;
-  if (uiExpectBoolean(widget, parser, form, &on))
+  if (uiExpectBoolean(widget, parser, key, &on))
     (widget.*set)(on, true);
   return true;
 }
@@ -302,16 +302,16 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
          return true;
        }},
       {"inputfocus",
-       [](uiWidget& w, Parser& p, const char*) {
-         return parseState(w, p, "inputfocus = BOOLEAN", &uiWidget::setInputFocus);
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setInputFocus);
        }},
       {"active",
-       [](uiWidget& w, Parser& p, const char*) {
-         return parseState(w, p, "active = BOOLEAN", &uiWidget::setActive);
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setActive);
        }},
       {"visible",
-       [](uiWidget& w, Parser& p, const char*) {
-         return parseState(w, p, "visible = BOOLEAN", &uiWidget::setVisible);
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setVisible);
        }},
       {"tabentry",
        [](uiWidget& w, Parser&, const char*) {
