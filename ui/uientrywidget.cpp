@@ -67,7 +67,7 @@ bool uiEntryWidget::setCursor(const char* file) {
   int previous = cursor;
   cursorFrame = 0;
   cursorElapsed = 0;
-  cursor = g_gfx && file ? g_gfx->createSprite(file) : -1;
+  cursor = _createSprite(file);
   // Released after the new one exists, so that the same sprite given again is not reloaded.
   _releaseSprite(previous);
   return cursor != -1;

@@ -3,16 +3,7 @@
 #include "uikeytable.h"
 
 #include "core.h"
-#include "gfxsubsystem.h"
 #include "udlogger.h"
-
-namespace {
-
-int createSprite(const char* file) {
-  return g_gfx ? g_gfx->createSprite(file) : -1;
-}
-
-}  // namespace
 
 uiWidget* uiToggleButton::s_allocator() {
   return new ("uitogglebutton", __LINE__) uiToggleButton;
@@ -29,7 +20,7 @@ bool uiToggleButton::isType(const char* type) {
 uiToggleButton::uiToggleButton(const uiToggleButton& other) : uiButton(other) {
   toggled = other.toggled;
   uiCopyName(sprite2Name, other.sprite2Name, sizeof(sprite2Name));
-  sprite2Id = other.sprite2Id == -1 ? -1 : createSprite(sprite2Name);
+  sprite2Id = other.sprite2Id == -1 ? -1 : _createSprite(sprite2Name);
 }
 
 uiToggleButton& uiToggleButton::operator=(const uiToggleButton& other) {
@@ -39,7 +30,7 @@ uiToggleButton& uiToggleButton::operator=(const uiToggleButton& other) {
   _releaseSprite(sprite2Id);
   toggled = other.toggled;
   uiCopyName(sprite2Name, other.sprite2Name, sizeof(sprite2Name));
-  sprite2Id = other.sprite2Id == -1 ? -1 : createSprite(sprite2Name);
+  sprite2Id = other.sprite2Id == -1 ? -1 : _createSprite(sprite2Name);
   return *this;
 }
 
@@ -100,7 +91,7 @@ bool uiToggleButton::_inputEvent(e_uiEvent event, int px, int py, int key, bool 
 // The second sprite gets no alpha-test setup and does not size the widget.
 void uiToggleButton::_activate() {
   if (sprite2Id == -1 && sprite2Name[0] != 0)
-    sprite2Id = createSprite(sprite2Name);
+    sprite2Id = _createSprite(sprite2Name);
   uiButton::_activate();
 }
 

@@ -45,10 +45,6 @@ const uiKey<uiVisualWidget> s_keys[] = {
     {"tilehorzcount", uiReadValue<&uiVisualWidget::tileColumns>},
 };
 
-int createSprite(const char* file) {
-  return g_gfx ? g_gfx->createSprite(file) : -1;
-}
-
 }  // namespace
 
 uiWidget* uiVisualWidget::s_allocator() {
@@ -80,7 +76,7 @@ uiVisualWidget& uiVisualWidget::operator=(const uiVisualWidget& other) {
   tileRows = other.tileRows;
   tileColumns = other.tileColumns;
   sortLevel = other.sortLevel;
-  spriteId = other.spriteId == -1 ? -1 : createSprite(spriteName);
+  spriteId = other.spriteId == -1 ? -1 : _createSprite(spriteName);
   return *this;
 }
 
@@ -188,7 +184,7 @@ void uiVisualWidget::_activate() {
   uiWidget::_activate();
   if (spriteId != -1 || spriteName[0] == 0)
     return;
-  spriteId = createSprite(spriteName);
+  spriteId = _createSprite(spriteName);
   if (spriteId == -1)
     return;
   if (flags & WF_ALPHA_TEST)

@@ -702,6 +702,10 @@ snd3dHandle* uiWidget::_playWithPan(const char* sound, unsigned int mode, float 
   return handle;
 }
 
+int uiWidget::_createSprite(const char* file) {
+  return g_gfx && file ? g_gfx->createSprite(file) : -1;
+}
+
 void uiWidget::_releaseSprite(int sprite) {
   if (!g_gfx || sprite == -1)
     return;

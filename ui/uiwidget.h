@@ -265,6 +265,7 @@ protected:
                        bool (uiWidget::*overridden)() const, bool on);
   int _getDepthValue(const char* depthName);
   void _addGlobalInputFocusWidget(_WidgetNameList_s* entry);
+  static int _createSprite(const char* file);  // one use of the sprite; -1 when none is made
   static void _releaseSprite(int sprite);
   void _releaseParticleSystemInstance(int instance);
 
