@@ -1,6 +1,7 @@
 #include "uianimwidget.h"
 
 #include "uikeytable.h"
+#include "uinumeric.h"
 
 #include "core.h"
 #include "gfxsubsystem.h"
@@ -8,7 +9,6 @@
 #include "udlogger.h"
 
 #include <climits>
-#include <cmath>
 
 namespace {
 
@@ -83,17 +83,6 @@ const uiKey<_AnimData_s> s_animKeys[] = {
     {"sound", parseSound},
 };
 
-// Extrapolated positions can leave the range of int; they are held at its ends.
-int truncateToInt(double value) {
-  if (std::isnan(value))
-    return 0;
-  if (value >= static_cast<double>(INT_MAX))
-    return INT_MAX;
-  if (value <= static_cast<double>(INT_MIN))
-    return INT_MIN;
-  return static_cast<int>(value);
-}
-
 // How far the animation has come after `elapsed` ms; past 1 once its time is over. A record
 // without time is at its end at once, instead of dividing by zero.
 double progress(const _AnimData_s& record, unsigned int elapsed) {
@@ -110,7 +99,8 @@ int bezierAxis(int from, int to, float control1, float control2, double t) {
   double c = 3.0 * (p1 - from);
   double b = 3.0 * (p2 - p1) - c;
   double a = d - c - b;
-  return truncateToInt(((a * t + b) * t + c) * t + from);
+  // Extrapolated positions can leave the range of int; they are held at its ends.
+  return uiTruncateToInt(((a * t + b) * t + c) * t + from);
 }
 
 void bezierStep(const _AnimData_s& record, uiWidget* widget, unsigned int elapsed, int startX,

@@ -1,12 +1,12 @@
 #include "uientrywidget.h"
 
 #include "uikeytable.h"
+#include "uinumeric.h"
 
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
 
-#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -26,11 +26,7 @@ bool readNumber(Parser& parser, int* out) {
   long value = strtol(token, &end, 10);
   if (end == token)
     return false;
-  if (value < INT_MIN)
-    value = INT_MIN;
-  if (value > INT_MAX)
-    value = INT_MAX;
-  *out = static_cast<int>(value);
+  *out = uiClampToInt(value);
   return true;
 }
 
