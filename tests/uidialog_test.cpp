@@ -96,6 +96,11 @@ TEST(uiDialog, PlainDialogMovesBetweenHiddenAndIdleAtOnce) {
   EXPECT_EQ(dialog.getState(), 0);
   EXPECT_EQ(dialog.getLastState(), 0);
   EXPECT_TRUE(dialog.takesFocus());
+  // The switch is a plain query, not a hook: the virtual operations end with getLastState.
+  struct Shadow : uiDialog {
+    bool takesFocus() { return false; }
+  } shadow;
+  EXPECT_TRUE(static_cast<uiDialog&>(shadow).takesFocus());
   EXPECT_EQ(dialog.getUserValue(), 0);
   EXPECT_TRUE(dialog.isType("UIDIALOG"));
   EXPECT_TRUE(dialog.isType("uiNonVisualWidget"));
