@@ -96,11 +96,6 @@ TEST(uiDialog, PlainDialogMovesBetweenHiddenAndIdleAtOnce) {
   EXPECT_EQ(dialog.getState(), 0);
   EXPECT_EQ(dialog.getLastState(), 0);
   EXPECT_TRUE(dialog.takesFocus());
-  // The switch is a plain query, not a hook: the virtual operations end with getLastState.
-  struct Shadow : uiDialog {
-    bool takesFocus() { return false; }
-  } shadow;
-  EXPECT_TRUE(static_cast<uiDialog&>(shadow).takesFocus());
   EXPECT_EQ(dialog.getUserValue(), 0);
   EXPECT_TRUE(dialog.isType("UIDIALOG"));
   EXPECT_TRUE(dialog.isType("uiNonVisualWidget"));
@@ -302,6 +297,13 @@ TEST(uiDialog, DialogsThatTakeNoFocusLeaveTheFocusStackAlone) {
   uiSubsystem& ui = stage.ui;
   uiDialog &a = stage.a, &b = stage.b;
   a.takeFocus = false;
+  // The stack reads the switch, a plain query: the dialog's virtual operations end with
+  // getLastState, so a subclass's own takesFocus hides it instead of overriding it.
+  struct Shadow : uiDialog {
+    bool takesFocus() { return true; }
+  } shadow;
+  shadow.takeFocus = false;
+  EXPECT_FALSE(static_cast<uiDialog&>(shadow).takesFocus());
   stage.run({
       {"A takes no focus", [&] { ui.pushDialog(&a, true); }, 1, "dialogs: A | focus:", {}},
       {"B over it", [&] { ui.pushDialog(&b, true); }, 1, "dialogs: B A | focus: B B", {}},
