@@ -4,12 +4,12 @@
 
 #include <benchmark/benchmark.h>
 
-// Input events routed through a reference tree from the UI manager. Every button has press and
-// release handlers that report the event handled, as a game's do, so a click ends the routing at
-// its button; a mouse move is handled by no widget and visits the whole tree. The target is the
-// "plus" button of the newest window's first row, the button a click at its place reaches.
-// Counters: the tree's size, the time per widget of a move, the clicks per pair and the
-// allocations per iteration (must be 0).
+// Input events routed through a reference tree from the UI manager. While clicks are measured,
+// every button has press and release handlers that report the event handled, as a game's do, so
+// a click ends the routing at its button; a mouse move is handled by no widget and visits the
+// whole tree. The target is the "plus" button of the newest window's first row, the button a
+// click at its place reaches. Counters: the tree's size, the time per widget of a move, the clicks
+// per pair and the allocations per iteration (must be 0).
 
 namespace {
 
@@ -39,7 +39,7 @@ struct ScreenPoint {
   int x, y;
 };
 
-// A point inside the target button, in screen coordinates; null when the tree has no such button.
+// A point inside the target button, in screen coordinates; false when the tree has no such button.
 bool targetPoint(const ReferenceTree& tree, ScreenPoint* point) {
   _WidgetList_s* newest = tree.root->getChildren();
   uiWidget* button = newest ? newest->widget->getChildWidget("audio.row0.plus", 0) : nullptr;
@@ -64,8 +64,8 @@ const ReferenceTree* prepare(benchmark::State& state, ScreenPoint* target) {
   return tree;
 }
 
-// The pointer goes back and forth between the button and the label two widgets to its left, so
-// the button's hover changes with every event.
+// The pointer goes back and forth between the button and the label of its row, so the button's
+// hover changes with every event.
 void BM_InputMouseMove(benchmark::State& state) {
   ScreenPoint target {};
   const ReferenceTree* tree = prepare(state, &target);

@@ -34,6 +34,24 @@ void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
 
+void* operator new(std::size_t size, std::align_val_t alignment) {
+  ++t_newCalls;
+  std::size_t align = static_cast<std::size_t>(alignment);
+  // aligned_alloc wants a size that is a multiple of the alignment.
+  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
+  if (!p)
+    throw std::bad_alloc();
+  return p;
+}
+
+void operator delete(void* p, std::align_val_t) noexcept {
+  std::free(p);
+}
+
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+  std::free(p);
+}
+
 // -- Graphics --
 
 BenchGfx& benchGfx() {
@@ -165,10 +183,12 @@ void AllocationWatch::exclude(const AllocationWatch& part) {
 }
 
 void AllocationWatch::report(benchmark::State& state) const {
-  double memoryCalls = static_cast<double>(countingMemory().calls - m_memoryStart - m_memoryExcluded);
-  double newCalls = static_cast<double>(newCallCount() - m_newStart - m_newExcluded);
-  state.counters["mem_calls"] = benchmark::Counter(memoryCalls, benchmark::Counter::kAvgIterations);
-  state.counters["new_calls"] = benchmark::Counter(newCalls, benchmark::Counter::kAvgIterations);
+  long long memoryCalls = countingMemory().calls - m_memoryStart - m_memoryExcluded;
+  long long newCalls = newCallCount() - m_newStart - m_newExcluded;
+  state.counters["mem_calls"] =
+      benchmark::Counter(static_cast<double>(memoryCalls), benchmark::Counter::kAvgIterations);
+  state.counters["new_calls"] =
+      benchmark::Counter(static_cast<double>(newCalls), benchmark::Counter::kAvgIterations);
 }
 
 // -- Reference trees --
