@@ -150,10 +150,11 @@ bool uiEntryWidget::_parseEntryWidth(Parser& parser, const char*) {
 
 bool uiEntryWidget::_parseCursorRate(Parser& parser, const char*) {
   int value = 0;
-  if (!readNumber(parser, &value) || value < 0) {
+  if (!readNumber(parser, &value)) {
     uiReportExpected("cursorrate = val");
     return true;
   }
+  // A negative rate is taken as unsigned: so large that the cursor keeps its first frame.
   cursorrate = static_cast<unsigned int>(value);
   return true;
 }
