@@ -13,8 +13,8 @@
 // handlers that read a value straight into a field.
 
 // One key of a table and its handler. The handler is given the table's spelling of the key, so
-// that what it reports names the key as the class documents it. It returns false when the line is
-// not its own after all; the base class then sees it.
+// that what it reports names the key as the class documents it, not as the file happens to spell
+// it. A handler that returns false hands the line on to the base class.
 template <typename Handler>
 struct uiKeyEntry {
   const char* key;

@@ -6,7 +6,7 @@
 //   Depth and callbacks          depth names, assignCallbacks, the focus veto
 //   Type registry                getTypeId, allocWidget, uiSubsystem::s_registerWidget
 //   Input routing                inputEvent, the base reaction, hit test, trace, global focus
-//   Sound and resources          _playWithPan and the release helpers
+//   Sound and resources          _playWithPan, sprite creation and the release helpers
 //   Non-visual widgets           uiNonVisualWidget and the input handler
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
