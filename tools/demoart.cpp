@@ -599,7 +599,7 @@ int main(int argc, char** argv) {
   sheets.push_back(backdrop());
   sheets.push_back(planet());
   sheets.push_back(panel("panel_menu", 300, 400));
-  sheets.push_back(panel("panel_options", 400, 440));
+  sheets.push_back(panel("panel_options", 400, 404));
   sheets.push_back(panel("panel_levels", 460, 360));
   sheets.push_back(panel("panel_pause", 320, 250));
   sheets.push_back(solid("dim", 32, 0.6f));
