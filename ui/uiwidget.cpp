@@ -11,6 +11,8 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uianimdialog.h"
+#include "uianimwidget.h"
 #include "uibutton.h"
 #include "uidialog.h"
 #include "uidigitalbanner.h"
@@ -93,10 +95,10 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", uiDigitalBanner::s_allocator},
   {"uiDialog", uiDialog::s_allocator},
-  {"uiAnimDialog", nullptr},
+  {"uiAnimDialog", uiAnimDialog::s_allocator},
   {"uiFlowLayout", uiFlowLayout::s_allocator},
   {"uiGameContainer", uiGameContainer::s_allocator},
-  {"uiAnimWidget", nullptr},
+  {"uiAnimWidget", uiAnimWidget::s_allocator},
   {"", nullptr},
 };
 unsigned int uiWidget::s_widgetTypeCount = 20;
