@@ -1,6 +1,8 @@
 #include "definitionlinter.h"
 
 #include "capturelog.h"
+#include "recordinggfx.h"
+#include "tempdir.h"
 #include "uiwidget.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +18,12 @@ namespace fs = std::filesystem;
 
 // The fixtures name the files they include relative to their own folder, as a game's files are
 // named relative to its working directory.
-class InDataFolder {
+class InFolder {
 public:
-  InDataFolder() : m_previous(fs::current_path()) { fs::current_path(UI_TEST_DATA); }
-  ~InDataFolder() { fs::current_path(m_previous); }
+  explicit InFolder(const std::string& folder) : m_previous(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~InFolder() { fs::current_path(m_previous); }
 
 private:
   fs::path m_previous;
@@ -30,10 +34,10 @@ struct LintResult {
   std::string output;
 };
 
-LintResult lint(const std::vector<std::string>& files) {
+LintResult lint(const std::vector<std::string>& files, gfxSubsystem* gfx = nullptr) {
   LintResult result {};
   std::FILE* out = std::tmpfile();
-  result.status = lintDefinitionFiles(files, out);
+  result.status = lintDefinitionFiles(files, out, gfx);
   std::rewind(out);
   char buffer[512];
   size_t length;
@@ -46,7 +50,7 @@ LintResult lint(const std::vector<std::string>& files) {
 }  // namespace
 
 TEST(DefinitionLinter, BrokenFilesArePlacedAtTheirLines) {
-  InDataFolder folder;
+  InFolder folder(UI_TEST_DATA);
   CaptureLog log;  // the linter prints the loader's messages; none reach the log
   LintResult result =
       lint({"check_header.ui", "check_includes.ui", "check_keys.ui", "check_nothere.ui"});
@@ -72,7 +76,7 @@ TEST(DefinitionLinter, BrokenFilesArePlacedAtTheirLines) {
 }
 
 TEST(DefinitionLinter, CleanFilesPass) {
-  InDataFolder folder;
+  InFolder folder(UI_TEST_DATA);
   CaptureLog log;
   struct Case {
     std::vector<std::string> files;
@@ -93,7 +97,7 @@ TEST(DefinitionLinter, CleanFilesPass) {
 // A scriptlet is parsed at each application, so its problems are too; the linter leaves no
 // scriptlet text cached behind it.
 TEST(DefinitionLinter, ScriptletProblemsAreReportedAtEachApplication) {
-  InDataFolder folder;
+  InFolder folder(UI_TEST_DATA);
   CaptureLog log;
   LintResult result = lint({"check_includes.ui", "check_includes.ui"});
   EXPECT_EQ(result.status, 1);
@@ -105,4 +109,36 @@ TEST(DefinitionLinter, ScriptletProblemsAreReportedAtEachApplication) {
   }
   EXPECT_EQ(count, 2);
   EXPECT_EQ(uiWidget::s_scriptletCacheHead, nullptr);
+}
+
+// Includes are named relative to the including file's folder; the places printed stay relative
+// to the working directory.
+TEST(DefinitionLinter, FilesAreLoadedInTheirOwnFolder) {
+  TempDir dir;
+  fs::create_directories(dir.path("menus"));
+  dir.write("menus/part.ui", "part = uiNonVisualWidget\n{\n  tint = 1\n}\n");
+  dir.write("menus/menu.ui", "menu = uiNonVisualWidget\n{\n  child #part.ui\n}\n");
+  InFolder folder(dir.path(""));
+  fs::path working = fs::current_path();
+  CaptureLog log;
+  LintResult result = lint({"menus/menu.ui"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output,
+            "menus/part.ui:3: ...[part:3] Unknown parameter: tint\n"
+            "1 file checked, 1 problem in 1 file\n");
+  EXPECT_EQ(fs::current_path(), working);
+}
+
+TEST(DefinitionLinter, ResourcesAreAskedOfTheGivenBackend) {
+  TempDir dir;
+  std::string label =
+      "label = uiTextWidget\n{\n  font = small\n  font = large\n}\n";
+  std::string file = dir.write("label.ui", label);
+  CaptureLog log;
+  RecordingGfx gfx;
+  gfx.defineFont("small", 8, 12);
+  LintResult result = lint({file}, &gfx);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.output, file + ":4: ...failed to create font: large for label\n"
+                                  "1 file checked, 1 problem in 1 file\n");
 }

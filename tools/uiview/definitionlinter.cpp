@@ -4,32 +4,65 @@
 
 #include "gfxsubsystem.h"
 
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
 namespace {
 
-// Installs the inert graphics backend for the life of a scope, so that a check draws nothing and
-// loads no image.
-class InertGraphics {
+// Installs a graphics backend for the life of a scope: the given one, or an inert one.
+class CheckingGraphics {
 public:
-  InertGraphics() : m_previous(g_gfx) { g_gfx = &m_inert; }
-  ~InertGraphics() { g_gfx = m_previous; }
-  InertGraphics(const InertGraphics&) = delete;
-  InertGraphics& operator=(const InertGraphics&) = delete;
+  explicit CheckingGraphics(gfxSubsystem* gfx) : m_previous(g_gfx) { g_gfx = gfx ? gfx : &m_inert; }
+  ~CheckingGraphics() { g_gfx = m_previous; }
+  CheckingGraphics(const CheckingGraphics&) = delete;
+  CheckingGraphics& operator=(const CheckingGraphics&) = delete;
 
 private:
   gfxSubsystem m_inert;
   gfxSubsystem* m_previous;
 };
 
-// Loads one file and prints its problems; returns how many there were.
+// Runs the rest of a scope in another folder; an empty folder is the working one.
+class InFolder {
+public:
+  explicit InFolder(const fs::path& folder) {
+    std::error_code error;
+    if (folder.empty())
+      return;
+    m_previous = fs::current_path(error);
+    fs::current_path(folder, error);
+    if (error)
+      m_previous.clear();
+  }
+  ~InFolder() {
+    std::error_code error;
+    if (!m_previous.empty())
+      fs::current_path(m_previous, error);
+  }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+private:
+  fs::path m_previous;
+};
+
+// Loads one file in its folder and prints its problems; returns how many there were.
 size_t lintFile(const std::string& file, std::FILE* out) {
+  fs::path folder = fs::path(file).parent_path();
   std::vector<LoadProblem> problems;
   {
-    LoadReport report(file);
-    delete uiWidget::loadUI(file.c_str(), nullptr);
+    InFolder inFolder(folder);
+    std::string name = folder.empty() ? file : fs::path(file).filename().string();
+    LoadReport report(name);
+    delete uiWidget::loadUI(name.c_str(), nullptr);
     problems = report.problems();
   }
-  for (const LoadProblem& problem : problems)
+  for (LoadProblem& problem : problems) {
+    if (fs::path(problem.file).is_relative())
+      problem.file = (folder / problem.file).lexically_normal().string();
     std::fprintf(out, "%s\n", formatProblem(problem).c_str());
+  }
   return problems.size();
 }
 
@@ -39,8 +72,9 @@ const char* plural(size_t count) {
 
 }  // namespace
 
-int lintDefinitionFiles(const std::vector<std::string>& files, std::FILE* out) {
-  InertGraphics inert;
+int lintDefinitionFiles(const std::vector<std::string>& files, std::FILE* out,
+                        gfxSubsystem* gfx) {
+  CheckingGraphics graphics(gfx);
   uiWidget::s_freeScripletCache();
   size_t problemCount = 0;
   size_t badFiles = 0;
@@ -48,9 +82,9 @@ int lintDefinitionFiles(const std::vector<std::string>& files, std::FILE* out) {
     size_t found = lintFile(file, out);
     problemCount += found;
     badFiles += found ? 1 : 0;
+    // Scriptlets are cached by name, and the next file may be in another folder.
+    uiWidget::s_freeScripletCache();
   }
-  // Whatever runs next reads its scriptlets from disk again.
-  uiWidget::s_freeScripletCache();
   if (problemCount == 0) {
     std::fprintf(out, "%zu file%s checked, no problems\n", files.size(), plural(files.size()));
     return 0;
