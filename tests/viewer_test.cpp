@@ -185,8 +185,8 @@ TEST(Viewer, ShowsProblemsOverTheLastGoodTree) {
   EXPECT_EQ(viewer.live().root(), first);
   EXPECT_EQ(printed(gfx),
             (std::vector<std::string> {
-                "1 problem in menu.ui; the last tree that loaded without problems stays",
-                "1 problem in menu.ui; the last tree that loaded without problems stays",
+                "Loading menu.ui: 1 problem; the last tree that loaded without problems stays",
+                "Loading menu.ui: 1 problem; the last tree that loaded without problems stays",
                 "menu.ui:3: ...[menu:3] Unknown parameter: colour",
                 "menu.ui:3: ...[menu:3] Unknown parameter: colour",
             }));

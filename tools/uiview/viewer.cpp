@@ -173,8 +173,8 @@ void Viewer::_listProblems() {
   if (problems.empty())
     return;
   char heading[160];
-  std::snprintf(heading, sizeof heading, "%zu problem%s in %s%s", problems.size(),
-                problems.size() == 1 ? "" : "s", m_live.file().c_str(),
+  std::snprintf(heading, sizeof heading, "Loading %s: %zu problem%s%s", m_live.file().c_str(),
+                problems.size(), problems.size() == 1 ? "" : "s",
                 m_live.lastLoadFailed() && m_live.root()
                     ? "; the last tree that loaded without problems stays"
                     : "");
