@@ -32,6 +32,12 @@ void tint(SDL_Texture* texture, softColour colour) {
   SDL_SetTextureAlphaMod(texture, colour.a);
 }
 
+// A texture that could not be made is kept as null, so that it is not tried at every frame.
+void destroy(SDL_Texture* texture) {
+  if (texture)
+    SDL_DestroyTexture(texture);
+}
+
 // A finite float that SDL can take as a coordinate.
 bool drawable(float v) {
   return std::isfinite(v) && std::fabs(v) < 1.0e7f;
@@ -70,12 +76,11 @@ sdlGfx::sdlGfx(const char* title, int width, int height, uint32_t windowFlags)
 
 sdlGfx::~sdlGfx() {
   for (auto& entry : m_spriteTextures)
-    SDL_DestroyTexture(entry.second);
+    destroy(entry.second);
   for (auto& entry : m_atlases)
-    SDL_DestroyTexture(entry.second->texture);
+    destroy(entry.second->texture);
   for (SDL_Texture* disc : m_discs)
-    if (disc)
-      SDL_DestroyTexture(disc);
+    destroy(disc);
   if (m_renderer)
     SDL_DestroyRenderer(m_renderer);
   if (m_window)
@@ -177,7 +182,7 @@ void sdlGfx::_drawText(int fontId, softFont& font, const uint32_t* text, size_t 
   tint(atlas->texture, colour);
   font.layout(text, length, x, y, [&](uint32_t ch, const softGlyph& glyph, int left, int top) {
     const AtlasSlot* slot = _glyphSlot(*atlas, font, ch, glyph);
-    long long rows = std::min<long long>(slot ? slot->h : 0, (long long)clipBottom - top);
+    long long rows = std::min<long long>(slot ? slot->h : 0, static_cast<long long>(clipBottom) - top);
     if (rows <= 0)
       return;
     SDL_Rect source {slot->x, slot->y, slot->w, int(rows)};
@@ -211,7 +216,7 @@ void sdlGfx::_dropReleased() {
       ++entry;
       continue;
     }
-    SDL_DestroyTexture(entry->second);
+    destroy(entry->second);
     entry = m_spriteTextures.erase(entry);
   }
   for (auto entry = m_atlases.begin(); entry != m_atlases.end();) {
@@ -219,7 +224,7 @@ void sdlGfx::_dropReleased() {
       ++entry;
       continue;
     }
-    SDL_DestroyTexture(entry->second->texture);
+    destroy(entry->second->texture);
     entry = m_atlases.erase(entry);
   }
 }
