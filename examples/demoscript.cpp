@@ -56,6 +56,17 @@ unsigned int nextCharacter(const unsigned char** text) {
   return value;
 }
 
+// The next argument of a command: null at the end of the line, and where a comment starts,
+// which then takes the rest of the line.
+const char* nextArgument(Parser& parser) {
+  const char* token = parser.GetToken(" ");
+  if (token && token[0] == '#') {
+    parser.GetString();
+    return nullptr;
+  }
+  return token;
+}
+
 }  // namespace
 
 bool demoScript::load(const char* path) {
@@ -103,11 +114,16 @@ bool demoScript::parse(const char* text, const char* source) {
       continue;
     }
     previous = static_cast<unsigned int>(frame);
-    const char* command = parser.GetToken(" ");
-    if (!command)
+    const char* command = nextArgument(parser);
+    if (!command) {
       _error("frame %u has no command", previous);
-    else
-      _parseLine(parser, command, previous);
+      continue;
+    }
+    size_t errors = m_errors.size();
+    _parseLine(parser, command, previous);
+    const char* extra = m_errors.size() == errors ? nextArgument(parser) : nullptr;
+    if (extra)
+      _error("\"%s\" after the command's arguments", extra);
   }
   std::stable_sort(m_events.begin(), m_events.end(),
                    [](const demoEvent& a, const demoEvent& b) { return a.frame < b.frame; });
@@ -132,7 +148,7 @@ void demoScript::_parseLine(Parser& parser, const char* command, unsigned int fr
   } else if (strcasecmp(command, "type") == 0) {
     _parseType(parser, frame);
   } else if (strcasecmp(command, "shot") == 0) {
-    const char* name = parser.GetToken(" ");
+    const char* name = nextArgument(parser);
     if (!name || std::strpbrk(name, "/\\") || name[0] == '.')
       _error("\"shot\" needs a plain picture name");
     else
@@ -149,8 +165,8 @@ void demoScript::_parseLine(Parser& parser, const char* command, unsigned int fr
 void demoScript::_parseMove(Parser& parser, unsigned int frame) {
   long x, y, frames = 1;
   const char* third = nullptr;
-  if (!readInt(parser.GetToken(" "), &x) || !readInt(parser.GetToken(" "), &y) ||
-      ((third = parser.GetToken(" ")) && !readInt(third, &frames)) || frames < 1 ||
+  if (!readInt(nextArgument(parser), &x) || !readInt(nextArgument(parser), &y) ||
+      ((third = nextArgument(parser)) && !readInt(third, &frames)) || frames < 1 ||
       frames > k_largestGlide || std::labs(x) > k_largestCoordinate ||
       std::labs(y) > k_largestCoordinate) {
     _error("expected \"move X Y\" or \"move X Y FRAMES\" (1 to %ld frames)", k_largestGlide);
@@ -166,7 +182,7 @@ void demoScript::_parseMove(Parser& parser, unsigned int frame) {
 
 // "key NAME" taps the key: down in this frame, up in the next.
 void demoScript::_parseKey(Parser& parser, const char* command, unsigned int frame) {
-  const char* name = parser.GetToken(" ");
+  const char* name = nextArgument(parser);
   int code = keyCode(name);
   if (code < 0) {
     _error("unknown key \"%s\"", name ? name : "");
@@ -193,8 +209,10 @@ void demoScript::_add(demoEvent::Kind kind, unsigned int frame, int key, const c
   demoEvent event;
   event.frame = frame;
   event.kind = kind;
-  event.x = m_pointerX;
-  event.y = m_pointerY;
+  if (kind == demoEvent::MOVE) {
+    event.x = m_pointerX;
+    event.y = m_pointerY;
+  }
   event.key = key;
   event.name = name;
   m_events.push_back(event);
@@ -217,10 +235,15 @@ void demoScript::dispatch(unsigned int frame, uiSubsystem& ui) const {
   for (auto event = first; event != m_events.end() && event->frame == frame; ++event) {
     if (event->kind == demoEvent::SHOT)
       continue;
-    // The game's platform layer keeps the system cursor where the pointer is.
-    if (event->kind == demoEvent::MOVE)
-      Platform::SetCursorPos(event->x, event->y);
-    ui.inputEvent(k_uiEvents[event->kind], event->x, event->y, event->key);
+    // The game's platform layer keeps the system cursor where the pointer is, and the button
+    // goes down and up there, also in the middle of a glide.
+    int x = ui.getMousePositionX(), y = ui.getMousePositionY();
+    if (event->kind == demoEvent::MOVE) {
+      x = event->x;
+      y = event->y;
+      Platform::SetCursorPos(x, y);
+    }
+    ui.inputEvent(k_uiEvents[event->kind], x, y, event->key);
   }
 }
 

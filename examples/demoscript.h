@@ -11,7 +11,7 @@ struct demoEvent {
   enum Kind { MOVE, PRESS, RELEASE, KEYDOWN, KEYUP, CHAR, SHOT };
   unsigned int frame = 0;
   Kind kind = MOVE;
-  int x = 0, y = 0;  // MOVE: the pointer's new position; other kinds: where the pointer is
+  int x = 0, y = 0;  // MOVE: the pointer's new position (presses happen where the pointer is)
   int key = 0;       // KEYDOWN, KEYUP: key code; CHAR: character code
   std::string name;  // SHOT: the picture's name
 };
