@@ -92,28 +92,8 @@ bool demoScript::parse(const char* text, const char* source) {
   while (parser.ParseLine()) {
     m_line = parser.GetLineNumber();
     char* first = parser.GetToken(" ");
-    if (!first || first[0] == '#')
+    if (!first || first[0] == '#' || !_readFrame(first, &previous))
       continue;
-    long value = 0;
-    bool relative = first[0] == '+';
-    if (!readInt(relative ? first + 1 : first, &value) || value < 0 || value > k_largestFrame) {
-      _error("expected a frame number or +N, found \"%s\"", first);
-      continue;
-    }
-    unsigned long frame = relative ? previous + static_cast<unsigned long>(value) : value;
-    if (frame > static_cast<unsigned long>(k_largestFrame)) {
-      _error("frame %lu is beyond the last frame a script may use", frame);
-      continue;
-    }
-    if (frame < previous) {
-      _error("frame %lu comes before frame %u of an earlier line", frame, previous);
-      continue;
-    }
-    if (m_ended) {
-      _error("nothing may follow the \"end\" line");
-      continue;
-    }
-    previous = static_cast<unsigned int>(frame);
     const char* command = nextArgument(parser);
     if (!command) {
       _error("frame %u has no command", previous);
@@ -130,6 +110,32 @@ bool demoScript::parse(const char* text, const char* source) {
   if (!m_ended && !m_events.empty())
     m_lastFrame = m_events.back().frame;
   return m_errors.empty();
+}
+
+// A line's frame: a number, or "+N" after the previous line's. False (reported) when it is
+// malformed, too large, earlier than the previous line's, or follows the "end" line.
+bool demoScript::_readFrame(const char* token, unsigned int* previous) {
+  long value = 0;
+  bool relative = token[0] == '+';
+  if (!readInt(relative ? token + 1 : token, &value) || value < 0 || value > k_largestFrame) {
+    _error("expected a frame number or +N, found \"%s\"", token);
+    return false;
+  }
+  unsigned long frame = relative ? *previous + static_cast<unsigned long>(value) : value;
+  if (frame > static_cast<unsigned long>(k_largestFrame)) {
+    _error("frame %lu is beyond the last frame a script may use", frame);
+    return false;
+  }
+  if (frame < *previous) {
+    _error("frame %lu comes before frame %u of an earlier line", frame, *previous);
+    return false;
+  }
+  if (m_ended) {
+    _error("nothing may follow the \"end\" line");
+    return false;
+  }
+  *previous = static_cast<unsigned int>(frame);
+  return true;
 }
 
 void demoScript::_parseLine(Parser& parser, const char* command, unsigned int frame) {

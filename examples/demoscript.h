@@ -41,6 +41,7 @@ public:
   static int keyCode(const char* name);
 
 private:
+  bool _readFrame(const char* token, unsigned int* previous);
   void _parseLine(Parser& parser, const char* command, unsigned int frame);
   void _parseMove(Parser& parser, unsigned int frame);
   void _parseKey(Parser& parser, const char* command, unsigned int frame);

@@ -39,13 +39,15 @@ struct Heard {
   std::vector<std::string> lines;
 };
 
+std::string at(int x, int y) { return " " + std::to_string(x) + " " + std::to_string(y); }
+
 bool onPress(uiWidget*, void* client, int x, int y) {
-  static_cast<Heard*>(client)->lines.push_back("press " + std::to_string(x) + " " + std::to_string(y));
+  static_cast<Heard*>(client)->lines.push_back("press" + at(x, y));
   return true;
 }
 
 bool onRelease(uiWidget*, void* client, int x, int y) {
-  static_cast<Heard*>(client)->lines.push_back("release " + std::to_string(x) + " " + std::to_string(y));
+  static_cast<Heard*>(client)->lines.push_back("release" + at(x, y));
   return true;
 }
 
@@ -68,17 +70,20 @@ TEST(demoScript, CommandsBecomeEventsOfFrames) {
   };
   const Case cases[] = {
     {"5 move 10 20", {"5 move 10 20"}},
-    {"0 move 100 0\n2 move 0 40 4", {"0 move 100 0", "2 move 75 10", "3 move 50 20", "4 move 25 30", "5 move 0 40"}},
+    {"0 move 100 0\n2 move 0 40 4",
+     {"0 move 100 0", "2 move 75 10", "3 move 50 20", "4 move 25 30", "5 move 0 40"}},
     {"3 move 7 8\n3 click", {"3 move 7 8", "3 press", "4 release"}},
     {"1 key escape", {"1 keydown 27", "2 keyup 27"}},
-    {"1 keydown F2\n1 keyup SHIFT\n2 key a", {"1 keydown 164", "1 keyup 138", "2 keydown 97", "3 keyup 97"}},
+    {"1 keydown F2\n1 keyup SHIFT\n2 key a",
+     {"1 keydown 164", "1 keyup 138", "2 keydown 97", "3 keyup 97"}},
     {"4 type A\xC3\xA9 b", {"4 char 65", "5 char 233", "6 char 32", "7 char 98"}},
     {"4 type \"  x\"", {"4 char 32", "5 char 32", "6 char 120"}},
     {"10 shot title\n+5 press", {"10 shot title", "15 press"}},
     {"# a comment\n\n  7 move 1 2   # a comment after the arguments\n", {"7 move 1 2"}},
     {"7 type a # b", {"7 char 97", "8 char 32", "9 char 35", "10 char 32", "11 char 98"}},
     // A glide keeps its frames; a later line of one of them comes after the glide's move.
-    {"0 move 0 0\n0 move 30 0 3\n1 press", {"0 move 0 0", "0 move 10 0", "1 move 20 0", "1 press", "2 move 30 0"}},
+    {"0 move 0 0\n0 move 30 0 3\n1 press",
+     {"0 move 0 0", "0 move 10 0", "1 move 20 0", "1 press", "2 move 30 0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -113,7 +118,8 @@ TEST(demoScript, BadLinesAreReportedWithTheirLineAndSkipped) {
     {"x move 1 2", "t:1: expected a frame number or +N, found \"x\""},
     {"-3 press", "t:1: expected a frame number or +N, found \"-3\""},
     {"99999999999 press", "t:1: expected a frame number or +N, found \"99999999999\""},
-    {"9999999 press\n+9999999 press", "t:2: frame 19999998 is beyond the last frame a script may use"},
+    {"9999999 press\n+9999999 press",
+     "t:2: frame 19999998 is beyond the last frame a script may use"},
     {"5", "t:1: frame 5 has no command"},
     {"1 press\n5 jump", "t:2: unknown command \"jump\""},
     {"5 move 1", "t:1: expected \"move X Y\" or \"move X Y FRAMES\" (1 to 10000 frames)"},
@@ -201,5 +207,6 @@ TEST(demoScript, TheDemosTimelineReads) {
 
   demoScript missing;
   EXPECT_FALSE(missing.load(UI_DEMO_DATA "/no-such.script"));
-  EXPECT_EQ(missing.errors(), std::vector<std::string>{UI_DEMO_DATA "/no-such.script: cannot be read"});
+  EXPECT_EQ(missing.errors(),
+            std::vector<std::string>{UI_DEMO_DATA "/no-such.script: cannot be read"});
 }
