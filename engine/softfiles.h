@@ -24,5 +24,5 @@ bool softReadText(const std::string& path, std::vector<char>* text);
 // The folder part of a path, with its trailing separator ("" for a bare name).
 std::string softFolderOf(const std::string& path);
 
-// True when a descriptor line's first token opens a comment ("#" or "//").
+// True when a token of a descriptor opens a comment ("#" or "//"), which runs to the line's end.
 bool softIsComment(const char* token);

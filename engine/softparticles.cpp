@@ -44,7 +44,8 @@ void readColour(Parser& parser, const char* key, softColour* colour) {
     if (ok)
       channels[read++] = static_cast<int>(value);
   }
-  if (!ok || parser.GetToken(" ,")) {
+  char* more = ok ? parser.GetToken(" ,") : nullptr;
+  if (!ok || (more && !softIsComment(more))) {
     udLogger::log(2, "...expected: \"^C00FF00%s = red green blue alpha^c\" (0 to 255 each)\f", key);
     return;
   }

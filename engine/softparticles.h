@@ -11,8 +11,8 @@
 class softSpriteTable;
 
 // How the particles of a system are born, move and look; read from a descriptor file and shared
-// by every instance made from that file. A descriptor has one "key = value" line each, lines
-// starting with "#" or "//" being comments; every key is optional:
+// by every instance made from that file. A descriptor has one "key = value" line each; a "#" or
+// "//" word starts a comment that runs to the line's end. Every key is optional:
 //
 //   rate = 0                        # particles per second; 0 emits the whole count at once
 //   count = 30                      # particles per run; 0 = no end (then rate must be above 0)

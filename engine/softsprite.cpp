@@ -33,7 +33,8 @@ bool parsePositive(const char* token, int* out) {
 void parseFrames(Parser& parser, std::vector<int>* frames) {
   std::vector<int> counts;
   bool ok = parser.GetEqualsToken();
-  while (char* token = parser.GetToken(" ,")) {
+  char* token;
+  while ((token = parser.GetToken(" ,")) && !softIsComment(token)) {
     int count = 0;
     if (!parsePositive(token, &count) || counts.size() >= size_t(MAX_ANIMATIONS)) {
       ok = false;

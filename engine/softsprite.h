@@ -28,7 +28,7 @@ struct softSprite {
 //
 // A sprite name is looked up as given, then with ".sprite", then with ".png" (see softSearchPath).
 // A PNG is a sprite of one animation of one frame. A ".sprite" file describes a sheet, one
-// "key = value" line each, lines starting with "#" or "//" being comments:
+// "key = value" line each; a "#" or "//" word starts a comment that runs to the line's end:
 //
 //   image = button.png   # the sheet, relative to this file
 //   frame = 64 32        # width and height of one frame in pixels

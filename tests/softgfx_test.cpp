@@ -288,7 +288,7 @@ TEST(softGfx, SpritesAreSharedByNameUntilTheLastRelease) {
   stage.solid("walker.png", 16, softColour {255, 255, 255, 255});
   stage.text("walker.sprite",
              "# a walk and a turn\nimage = walker.png\nframe = 4 4\n"
-             "frames = 4 2\n");
+             "frames = 4 2  # walk, turn\n");
   int walker = stage.gfx.createSprite("walker");
   ASSERT_NE(walker, -1);
   EXPECT_EQ(stage.gfx.createSprite("walker"), walker);
@@ -865,7 +865,7 @@ TEST(softGfx, TextAndParticleSceneMatchesItsReference) {
   stage.text("bubbles.psys",
              "rate = 30\ncount = 8\nlifetime = 1 1\nspeed = 30 60\nangle = 90 90\n"
              "sprite = tiles\nsize = 6 10\nstartcolour = 255 255 255 255\n"
-             "endcolour = 255 255 255 128\n");
+             "endcolour = 255 255 255 128 // fading\n");
   softGfx& gfx = stage.gfx;
   gfx.setTextColour(1, softColour {120, 200, 255, 255});
   int font = gfx.createFont("DejaVuSans.ttf:14");

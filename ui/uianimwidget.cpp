@@ -10,9 +10,15 @@
 
 namespace {
 
+// Indexed by e_uiAnimStyle.
 const char* const s_styleNames[] = {
-    "None",   "Trivial", "BezierLerp", "AlphaFade", "SpriteMask",
-    "Hidden", "AlphaFadeWithBezierLerp",
+    "None",
+    "Trivial",
+    "BezierLerp",
+    "AlphaFade",
+    "SpriteMask",
+    "Hidden",
+    "AlphaFadeWithBezierLerp",
 };
 
 // The value token after "=", or null when the "=" or the value is missing.

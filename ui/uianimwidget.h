@@ -12,7 +12,7 @@ enum e_uiAnimStyle : int {
   ANIM_BEZIER_LERP = 2,  // moves along a cubic Bezier curve to loc
   ANIM_ALPHA_FADE = 3,   // fades from alpha start to alpha target
   ANIM_SPRITE_MASK = 4,  // fades a tiled mask sprite drawn over the widget
-  ANIM_HIDDEN = 5,       // hides the widget while it runs
+  ANIM_HIDDEN = 5,       // hides the widget and takes its input focus
   ANIM_ALPHA_FADE_WITH_BEZIER_LERP = 6,
 };
 
@@ -36,6 +36,8 @@ struct _AnimData_s {
 // Whether a step runs on the animated object itself or on a sub-animated descendant. The object
 // itself keeps its active state under ANIM_HIDDEN: its own timer only runs while it is updated.
 enum e_uiAnimTarget { ANIM_ON_SELF, ANIM_ON_SUB_WIDGET };
+
+// The steps of an animation record, shared by uiAnimWidget and uiAnimDialog.
 
 // Applies one record key line ("Time = 500", "style = BezierLerp", ...) to a record. A sprite
 // line releases the mask sprite the record held before.
