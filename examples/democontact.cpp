@@ -53,7 +53,8 @@ bool demoContactSheet::save(const char* path) const {
   int columns = std::min(COLUMNS, static_cast<int>(m_thumbnails.size()));
   int rows = (static_cast<int>(m_thumbnails.size()) + COLUMNS - 1) / COLUMNS;
   softImage sheet;
-  sheet.resize(k_margin + columns * (cellWidth + k_margin), k_margin + rows * (cellHeight + k_margin));
+  sheet.resize(k_margin + columns * (cellWidth + k_margin),
+               k_margin + rows * (cellHeight + k_margin));
   for (size_t i = 0; i < sheet.pixels.size(); i += 4) {
     sheet.pixels[i] = k_paper.r;
     sheet.pixels[i + 1] = k_paper.g;

@@ -178,8 +178,24 @@ void demoGame::_wireCallbacks() {
   extras->overrideInputFocus(true);
   m_soundToggle->setToggle(true);
   m_volume->setValue(0.7f);
-  for (uiDialog* dialog : {m_mainMenu, m_options, m_levels, m_pauseMenu})
+  for (uiDialog* dialog : {m_mainMenu, m_options, m_levels, m_pauseMenu}) {
+    _keepButtonsLit(dialog);
     m_dialogs.push_back({dialog, dialog->getState()});
+  }
+}
+
+// A dialog switches the input focus of everything below it off while it animates, and a button
+// without input focus shows its disabled row. The dialog takes no input then anyway, so the
+// buttons keep their focus, marked against the dialog's switching, and stay lit as they move.
+void demoGame::_keepButtonsLit(uiWidget* widget) {
+  for (_WidgetList_s* node = widget->getChildren(); node; node = node->next) {
+    uiWidget* child = node->widget;
+    if (child->isType("uiButton") && !child->getOverrideInputFocus()) {
+      child->setInputFocus(true, false);
+      child->overrideInputFocus(true);
+    }
+    _keepButtonsLit(child);
+  }
 }
 
 void demoGame::_bind(const char* path, Action action) {

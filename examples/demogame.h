@@ -65,6 +65,7 @@ private:
   void _wireCallbacks();
   void _bind(const char* path, Action action);
   void _lockSector(int sector);
+  void _keepButtonsLit(uiWidget* widget);
   void _showFrontEnd();
   void _fly();
   void _followVolume();

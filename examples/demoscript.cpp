@@ -56,6 +56,17 @@ unsigned int nextCharacter(const unsigned char** text) {
   return value;
 }
 
+// The next argument of a command: null at the end of the line, and where a comment starts,
+// which then takes the rest of the line.
+const char* nextArgument(Parser& parser) {
+  const char* token = parser.GetToken(" ");
+  if (token && token[0] == '#') {
+    parser.GetString();
+    return nullptr;
+  }
+  return token;
+}
+
 }  // namespace
 
 bool demoScript::load(const char* path) {
@@ -81,39 +92,50 @@ bool demoScript::parse(const char* text, const char* source) {
   while (parser.ParseLine()) {
     m_line = parser.GetLineNumber();
     char* first = parser.GetToken(" ");
-    if (!first || first[0] == '#')
+    if (!first || first[0] == '#' || !_readFrame(first, &previous))
       continue;
-    long value = 0;
-    bool relative = first[0] == '+';
-    if (!readInt(relative ? first + 1 : first, &value) || value < 0 || value > k_largestFrame) {
-      _error("expected a frame number or +N, found \"%s\"", first);
-      continue;
-    }
-    unsigned long frame = relative ? previous + static_cast<unsigned long>(value) : value;
-    if (frame > static_cast<unsigned long>(k_largestFrame)) {
-      _error("frame %lu is beyond the last frame a script may use", frame);
-      continue;
-    }
-    if (frame < previous) {
-      _error("frame %lu comes before frame %u of an earlier line", frame, previous);
-      continue;
-    }
-    if (m_ended) {
-      _error("nothing may follow the \"end\" line");
-      continue;
-    }
-    previous = static_cast<unsigned int>(frame);
-    const char* command = parser.GetToken(" ");
-    if (!command)
+    const char* command = nextArgument(parser);
+    if (!command) {
       _error("frame %u has no command", previous);
-    else
-      _parseLine(parser, command, previous);
+      continue;
+    }
+    size_t errors = m_errors.size();
+    _parseLine(parser, command, previous);
+    const char* extra = m_errors.size() == errors ? nextArgument(parser) : nullptr;
+    if (extra)
+      _error("\"%s\" after the command's arguments", extra);
   }
   std::stable_sort(m_events.begin(), m_events.end(),
                    [](const demoEvent& a, const demoEvent& b) { return a.frame < b.frame; });
   if (!m_ended && !m_events.empty())
     m_lastFrame = m_events.back().frame;
   return m_errors.empty();
+}
+
+// A line's frame: a number, or "+N" after the previous line's. False (reported) when it is
+// malformed, too large, earlier than the previous line's, or follows the "end" line.
+bool demoScript::_readFrame(const char* token, unsigned int* previous) {
+  long value = 0;
+  bool relative = token[0] == '+';
+  if (!readInt(relative ? token + 1 : token, &value) || value < 0 || value > k_largestFrame) {
+    _error("expected a frame number or +N, found \"%s\"", token);
+    return false;
+  }
+  unsigned long frame = relative ? *previous + static_cast<unsigned long>(value) : value;
+  if (frame > static_cast<unsigned long>(k_largestFrame)) {
+    _error("frame %lu is beyond the last frame a script may use", frame);
+    return false;
+  }
+  if (frame < *previous) {
+    _error("frame %lu comes before frame %u of an earlier line", frame, *previous);
+    return false;
+  }
+  if (m_ended) {
+    _error("nothing may follow the \"end\" line");
+    return false;
+  }
+  *previous = static_cast<unsigned int>(frame);
+  return true;
 }
 
 void demoScript::_parseLine(Parser& parser, const char* command, unsigned int frame) {
@@ -132,7 +154,7 @@ void demoScript::_parseLine(Parser& parser, const char* command, unsigned int fr
   } else if (strcasecmp(command, "type") == 0) {
     _parseType(parser, frame);
   } else if (strcasecmp(command, "shot") == 0) {
-    const char* name = parser.GetToken(" ");
+    const char* name = nextArgument(parser);
     if (!name || std::strpbrk(name, "/\\") || name[0] == '.')
       _error("\"shot\" needs a plain picture name");
     else
@@ -149,8 +171,8 @@ void demoScript::_parseLine(Parser& parser, const char* command, unsigned int fr
 void demoScript::_parseMove(Parser& parser, unsigned int frame) {
   long x, y, frames = 1;
   const char* third = nullptr;
-  if (!readInt(parser.GetToken(" "), &x) || !readInt(parser.GetToken(" "), &y) ||
-      ((third = parser.GetToken(" ")) && !readInt(third, &frames)) || frames < 1 ||
+  if (!readInt(nextArgument(parser), &x) || !readInt(nextArgument(parser), &y) ||
+      ((third = nextArgument(parser)) && !readInt(third, &frames)) || frames < 1 ||
       frames > k_largestGlide || std::labs(x) > k_largestCoordinate ||
       std::labs(y) > k_largestCoordinate) {
     _error("expected \"move X Y\" or \"move X Y FRAMES\" (1 to %ld frames)", k_largestGlide);
@@ -166,7 +188,7 @@ void demoScript::_parseMove(Parser& parser, unsigned int frame) {
 
 // "key NAME" taps the key: down in this frame, up in the next.
 void demoScript::_parseKey(Parser& parser, const char* command, unsigned int frame) {
-  const char* name = parser.GetToken(" ");
+  const char* name = nextArgument(parser);
   int code = keyCode(name);
   if (code < 0) {
     _error("unknown key \"%s\"", name ? name : "");
@@ -193,8 +215,10 @@ void demoScript::_add(demoEvent::Kind kind, unsigned int frame, int key, const c
   demoEvent event;
   event.frame = frame;
   event.kind = kind;
-  event.x = m_pointerX;
-  event.y = m_pointerY;
+  if (kind == demoEvent::MOVE) {
+    event.x = m_pointerX;
+    event.y = m_pointerY;
+  }
   event.key = key;
   event.name = name;
   m_events.push_back(event);
@@ -217,10 +241,15 @@ void demoScript::dispatch(unsigned int frame, uiSubsystem& ui) const {
   for (auto event = first; event != m_events.end() && event->frame == frame; ++event) {
     if (event->kind == demoEvent::SHOT)
       continue;
-    // The game's platform layer keeps the system cursor where the pointer is.
-    if (event->kind == demoEvent::MOVE)
-      Platform::SetCursorPos(event->x, event->y);
-    ui.inputEvent(k_uiEvents[event->kind], event->x, event->y, event->key);
+    // The game's platform layer keeps the system cursor where the pointer is, and the button
+    // goes down and up there, also in the middle of a glide.
+    int x = ui.getMousePositionX(), y = ui.getMousePositionY();
+    if (event->kind == demoEvent::MOVE) {
+      x = event->x;
+      y = event->y;
+      Platform::SetCursorPos(x, y);
+    }
+    ui.inputEvent(k_uiEvents[event->kind], x, y, event->key);
   }
 }
 

@@ -11,7 +11,7 @@ struct demoEvent {
   enum Kind { MOVE, PRESS, RELEASE, KEYDOWN, KEYUP, CHAR, SHOT };
   unsigned int frame = 0;
   Kind kind = MOVE;
-  int x = 0, y = 0;  // MOVE: the pointer's new position; other kinds: where the pointer is
+  int x = 0, y = 0;  // MOVE: the pointer's new position (presses happen where the pointer is)
   int key = 0;       // KEYDOWN, KEYUP: key code; CHAR: character code
   std::string name;  // SHOT: the picture's name
 };
@@ -41,6 +41,7 @@ public:
   static int keyCode(const char* name);
 
 private:
+  bool _readFrame(const char* token, unsigned int* previous);
   void _parseLine(Parser& parser, const char* command, unsigned int frame);
   void _parseMove(Parser& parser, unsigned int frame);
   void _parseKey(Parser& parser, const char* command, unsigned int frame);

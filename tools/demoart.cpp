@@ -20,7 +20,9 @@ struct Colour {
   float r, g, b, a;
 };
 
-Colour rgb(int r, int g, int b, float a = 1.0f) { return {r / 255.0f, g / 255.0f, b / 255.0f, a}; }
+Colour rgb(int r, int g, int b, float a = 1.0f) {
+  return {r / 255.0f, g / 255.0f, b / 255.0f, a};
+}
 
 Colour mix(Colour p, Colour q, float t) {
   t = std::clamp(t, 0.0f, 1.0f);
@@ -28,7 +30,9 @@ Colour mix(Colour p, Colour q, float t) {
           p.a + (q.a - p.a) * t};
 }
 
-Colour withAlpha(Colour c, float a) { return {c.r, c.g, c.b, a}; }
+Colour withAlpha(Colour c, float a) {
+  return {c.r, c.g, c.b, a};
+}
 
 // A rectangle of a sheet that one frame is drawn into; drawing is clipped to it, and shapes are
 // placed in the frame's own coordinates.
@@ -88,8 +92,17 @@ void fill(Frame& f, const Distance& shape, const Paint& paint, const Box& box = 
   });
 }
 
+Paint flat(Colour colour) {
+  return [colour](float, float) { return colour; };
+}
+
+// The shape that covers the whole frame.
+Distance everywhere() {
+  return [](float, float) { return -1.0f; };
+}
+
 void fill(Frame& f, const Distance& shape, Colour colour, const Box& box = Box()) {
-  fill(f, shape, [colour](float, float) { return colour; }, box);
+  fill(f, shape, flat(colour), box);
 }
 
 // A glow around the outside of a shape, fading over `radius` pixels.
@@ -163,7 +176,8 @@ Paint vertical(Colour top, Colour bottom, float y0, float y1) {
 
 // Seeded value noise, so the art comes out the same on every run.
 float hash(int x, int y, int seed) {
-  unsigned int h = static_cast<unsigned int>(x) * 374761393u + static_cast<unsigned int>(y) * 668265263u +
+  unsigned int h = static_cast<unsigned int>(x) * 374761393u +
+                   static_cast<unsigned int>(y) * 668265263u +
                    static_cast<unsigned int>(seed) * 2246822519u;
   h = (h ^ (h >> 13)) * 1274126177u;
   return ((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
@@ -175,7 +189,8 @@ float noise(float x, float y, int seed) {
   fx = fx * fx * (3 - 2 * fx);
   fy = fy * fy * (3 - 2 * fy);
   float top = hash(ix, iy, seed) + (hash(ix + 1, iy, seed) - hash(ix, iy, seed)) * fx;
-  float bottom = hash(ix, iy + 1, seed) + (hash(ix + 1, iy + 1, seed) - hash(ix, iy + 1, seed)) * fx;
+  float bottom =
+      hash(ix, iy + 1, seed) + (hash(ix + 1, iy + 1, seed) - hash(ix, iy + 1, seed)) * fx;
   return top + (bottom - top) * fy;
 }
 
@@ -190,13 +205,17 @@ float clouds(float x, float y, int seed) {
 class Sheet {
 public:
   Sheet(std::string name, int frameWidth, int frameHeight, std::vector<int> framesPerAnim)
-      : m_name(std::move(name)), m_width(frameWidth), m_height(frameHeight),
+      : m_name(std::move(name)),
+        m_width(frameWidth),
+        m_height(frameHeight),
         m_frames(std::move(framesPerAnim)) {
     int columns = *std::max_element(m_frames.begin(), m_frames.end());
     m_image.resize(columns * m_width, static_cast<int>(m_frames.size()) * m_height);
   }
 
-  Frame frame(int anim, int index) { return {&m_image, index * m_width, anim * m_height, m_width, m_height}; }
+  Frame frame(int anim, int index) {
+    return {&m_image, index * m_width, anim * m_height, m_width, m_height};
+  }
   int frames(int anim) const { return m_frames[anim]; }
 
   bool write(const std::string& folder) const {
@@ -207,7 +226,8 @@ public:
     if (!file)
       return false;
     std::fprintf(file, "# Made by tools/demoart: rows are animations, columns their frames.\n");
-    std::fprintf(file, "image = %s.png\nframe = %d %d\nframes =", m_name.c_str(), m_width, m_height);
+    std::fprintf(file, "image = %s.png\nframe = %d %d\nframes =", m_name.c_str(), m_width,
+                 m_height);
     for (int count : m_frames)
       std::fprintf(file, " %d", count);
     std::fprintf(file, "\n");
@@ -233,14 +253,14 @@ const Colour k_white = rgb(235, 242, 255);
 Sheet backdrop() {
   Sheet sheet("backdrop", 800, 600, {1});
   Frame f = sheet.frame(0, 0);
-  fill(f, [](float, float) { return -1.0f; }, vertical(rgb(6, 8, 24), rgb(20, 14, 44), 0, 600));
+  fill(f, everywhere(), vertical(rgb(6, 8, 24), rgb(20, 14, 44), 0, 600));
   // Two soft nebulae, then stars of a few sizes.
-  fill(f, [](float, float) { return -1.0f; }, [](float x, float y) {
+  fill(f, everywhere(), [](float x, float y) {
     float c = clouds(x / 180.0f, y / 180.0f, 11);
     float falloff = std::exp(-std::pow(std::hypot(x - 600, y - 170) / 330.0f, 2.0f));
     return withAlpha(rgb(120, 40, 160), std::max(0.0f, c - 0.35f) * 0.9f * falloff);
   });
-  fill(f, [](float, float) { return -1.0f; }, [](float x, float y) {
+  fill(f, everywhere(), [](float x, float y) {
     float c = clouds(x / 150.0f + 7, y / 150.0f, 23);
     float falloff = std::exp(-std::pow(std::hypot(x - 170, y - 470) / 300.0f, 2.0f));
     return withAlpha(rgb(30, 110, 170), std::max(0.0f, c - 0.4f) * 0.8f * falloff);
@@ -275,17 +295,16 @@ Sheet panel(const char* name, int width, int height) {
 Sheet solid(const char* name, int size, float alpha) {
   Sheet sheet(name, size, size, {1});
   Frame f = sheet.frame(0, 0);
-  fill(f, [](float, float) { return -1.0f; }, rgb(0, 0, 8, alpha));
+  fill(f, everywhere(), rgb(0, 0, 8, alpha));
   return sheet;
 }
 
 Sheet tickerStrip() {
   Sheet sheet("ticker_strip", 800, 36, {1});
   Frame f = sheet.frame(0, 0);
-  fill(f, [](float, float) { return -1.0f; }, vertical(rgb(8, 14, 34, 0.92f), rgb(4, 6, 18, 0.96f), 0, 36));
-  fill(f, roundRect(0, 0, 800, 1.5f, 0), [](float x, float) {
-    return withAlpha(mix(k_cyan, k_magenta, x / 800.0f), 0.9f);
-  });
+  fill(f, everywhere(), vertical(rgb(8, 14, 34, 0.92f), rgb(4, 6, 18, 0.96f), 0, 36));
+  fill(f, roundRect(0, 0, 800, 1.5f, 0),
+       [](float x, float) { return withAlpha(mix(k_cyan, k_magenta, x / 800.0f), 0.9f); });
   return sheet;
 }
 
@@ -333,9 +352,8 @@ void buttonBody(Frame& f, State state, int index, int count, float radius) {
 }
 
 void padlock(Frame& f, float cx, float cy, Colour colour) {
-  fill(f, outline(circle(cx, cy - 6, 8), 3.0f), [=](float, float y) {
-    return y < cy - 2 ? colour : withAlpha(colour, 0.0f);
-  });
+  fill(f, outline(circle(cx, cy - 6, 8), 3.0f),
+       [=](float, float y) { return y < cy - 2 ? colour : withAlpha(colour, 0.0f); });
   fill(f, roundRect(cx - 12, cy - 4, cx + 12, cy + 14, 3), colour);
   fill(f, circle(cx, cy + 4, 2.5f), rgb(30, 33, 42));
 }
@@ -358,7 +376,9 @@ Sheet toggle(const char* name, bool on) {
   for (int state = IDLE; state <= DISABLED; ++state) {
     Frame f = sheet.frame(state, 0);
     Distance track = roundRect(3, 4, 61, 28, 12);
-    Colour border = state == DISABLED ? rgb(84, 90, 104) : state == IDLE ? rgb(90, 110, 150) : k_cyan;
+    Colour border = state == DISABLED ? rgb(84, 90, 104)
+                    : state == IDLE   ? rgb(90, 110, 150)
+                                      : k_cyan;
     if (state == HOVER || state == PRESSED)
       glow(f, track, withAlpha(k_cyan, 0.35f), 2.5f);
     Colour fillTop = on ? rgb(40, 190, 240) : rgb(36, 42, 62);
@@ -381,7 +401,9 @@ Sheet radio() {
   for (int state = IDLE; state <= DISABLED; ++state) {
     Frame f = sheet.frame(state, 0);
     Distance ring = outline(circle(14, 14, 9.5f), 2.0f);
-    Colour colour = state == DISABLED ? rgb(90, 96, 110) : state == IDLE ? rgb(150, 170, 210) : k_cyan;
+    Colour colour = state == DISABLED ? rgb(90, 96, 110)
+                    : state == IDLE   ? rgb(150, 170, 210)
+                                      : k_cyan;
     if (state != IDLE && state != DISABLED)
       glow(f, circle(14, 14, 10.5f), withAlpha(k_cyan, 0.35f), 2.5f);
     fill(f, circle(14, 14, 9), rgb(10, 14, 30, 0.8f));
@@ -399,7 +421,9 @@ Sheet sliderThumb() {
     Distance knob = roundRect(3, 2, 17, 26, 5);
     if (state == HOVER || state == PRESSED)
       glow(f, knob, withAlpha(k_cyan, 0.45f), 2.5f);
-    Colour top = state == DISABLED ? rgb(110, 114, 126) : state == PRESSED ? rgb(150, 230, 255) : k_white;
+    Colour top = state == DISABLED  ? rgb(110, 114, 126)
+                 : state == PRESSED ? rgb(150, 230, 255)
+                                    : k_white;
     fill(f, knob, vertical(top, mix(top, rgb(40, 60, 110), 0.45f), 2, 26));
     fill(f, outline(knob, 1.2f), state == DISABLED ? rgb(80, 84, 96) : k_cyan);
     for (float x : {8.0f, 12.0f})
@@ -412,7 +436,8 @@ Sheet track(const char* name, int width, int height) {
   Sheet sheet(name, width, height, {1});
   Frame f = sheet.frame(0, 0);
   Distance body = roundRect(0.5f, 0.5f, width - 0.5f, height - 0.5f, height * 0.5f - 0.5f);
-  fill(f, body, vertical(rgb(6, 8, 20, 0.9f), rgb(22, 28, 52, 0.9f), 0, static_cast<float>(height)));
+  fill(f, body,
+       vertical(rgb(6, 8, 20, 0.9f), rgb(22, 28, 52, 0.9f), 0, static_cast<float>(height)));
   fill(f, outline(body, 1.0f), rgb(70, 96, 150, 0.9f));
   return sheet;
 }
@@ -422,9 +447,8 @@ Sheet barFill(const char* name, int width, int height) {
   Frame f = sheet.frame(0, 0);
   Distance body = roundRect(2, 2, width - 2.0f, height - 2.0f, height * 0.5f - 2);
   fill(f, body, [=](float x, float) { return mix(rgb(40, 200, 255), k_magenta, x / width); });
-  fill(f, body, [=](float, float y) {
-    return withAlpha(k_white, y < height * 0.45f ? 0.28f : 0.0f);
-  });
+  fill(f, body,
+       [=](float, float y) { return withAlpha(k_white, y < height * 0.45f ? 0.28f : 0.0f); });
   return sheet;
 }
 
@@ -449,7 +473,8 @@ Sheet caret() {
 Sheet cursor() {
   Sheet sheet("cursor", 32, 32, {1});
   Frame f = sheet.frame(0, 0);
-  std::vector<Point> arrow = {{2, 2}, {2, 22}, {7.5f, 17}, {11.5f, 26}, {15, 24.5f}, {11, 15.5f}, {18, 15.5f}};
+  std::vector<Point> arrow = {{2, 2},      {2, 22},     {7.5f, 17}, {11.5f, 26},
+                              {15, 24.5f}, {11, 15.5f}, {18, 15.5f}};
   std::vector<Point> shadow;
   for (Point p : arrow)
     shadow.push_back({p.x + 2, p.y + 2});
@@ -512,7 +537,7 @@ Sheet spinner() {
 Sheet spark() {
   Sheet sheet("spark", 16, 16, {1});
   Frame f = sheet.frame(0, 0);
-  fill(f, [](float, float) { return -1.0f; }, [](float x, float y) {
+  fill(f, everywhere(), [](float x, float y) {
     float d = std::hypot(x - 8, y - 8) / 8.0f;
     return withAlpha(k_white, std::max(0.0f, 1.0f - d) * std::max(0.0f, 1.0f - d));
   });
@@ -528,7 +553,9 @@ Sheet ship() {
     float flame = 16.0f + 5.0f * ((frame * 7) % 4) / 3.0f;
     Distance jet = polygon({{26, 23}, {26 - flame, 28}, {26, 33}});
     glow(f, jet, withAlpha(rgb(255, 150, 60), 0.5f), 4.0f);
-    fill(f, jet, [=](float x, float) { return mix(rgb(255, 250, 210), rgb(255, 90, 40, 0.2f), (26 - x) / flame); });
+    fill(f, jet, [=](float x, float) {
+      return mix(rgb(255, 250, 210), rgb(255, 90, 40, 0.2f), (26 - x) / flame);
+    });
     Distance wings = polygon({{40, 28}, {62, 6}, {74, 6}, {66, 28}, {74, 50}, {62, 50}});
     fill(f, wings, vertical(rgb(150, 168, 210), rgb(70, 80, 120), 6, 50));
     fill(f, outline(wings, 1.0f), rgb(30, 36, 70));
