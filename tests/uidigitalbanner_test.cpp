@@ -1,10 +1,8 @@
 #include "uidigitalbanner.h"
 
-#include "capturelog.h"
-#include "recordinggfx.h"
 #include "testmemory.h"
+#include "widgettest.h"
 
-#include "core.h"
 #include "udlogger.h"
 
 #include <gtest/gtest.h>
@@ -95,47 +93,20 @@ std::string markup(const std::string& in, const std::string& text, int hold,
 
 }  // namespace
 
-TEST(uiDigitalBanner, IsRegisteredUnderItsTypeName) {
-  EXPECT_STREQ(uiWidget::s_widgetTypes[14].name, "uiDigitalBanner");
-  EXPECT_EQ(uiWidget::s_widgetTypes[14].allocator, &uiDigitalBanner::s_allocator);
-  uiWidget* widget = uiDigitalBanner::s_allocator();
-  ASSERT_NE(widget, nullptr);
-  EXPECT_STREQ(widget->getType(), "uiDigitalBanner");
-  EXPECT_TRUE(widget->isType("UIDIGITALBANNER"));
-  EXPECT_TRUE(widget->isType("uiWidget"));
-  EXPECT_FALSE(widget->isType("uiTextWidget"));
-  delete widget;
-}
-
 TEST(uiDigitalBanner, DefinitionKeysSetUpTheBanner) {
   CaptureLog log;
   log.expect("...expected: \"^C00FF00font = \"val\"^c\"\f");
   log.expect("...failed to create font: nofont.fnt for ticker\f");
   BannerGfx gfx;
   gfx.defineFont("big.fnt", 12, 20);
-  uiWidget* widget = uiDigitalBanner::s_allocator();
-  ASSERT_NE(widget, nullptr);
-  uiCopyName(widget->name, "ticker", sizeof widget->name);
-  char text[] =
-      "width = 320\n"
-      "maxmessages = 3\n"
-      "font\n"
-      "font = nofont.fnt\n"
-      "FONT = big.fnt\n"
-      "height = 24\n"
-      "x = 5\n";
-  Parser parser(text);
-  widget->parse(&parser, true);
-  auto* banner = static_cast<uiDigitalBanner*>(widget);
-  EXPECT_EQ(banner->width, 320);
-  EXPECT_EQ(banner->maxMessages, 3u);
-  EXPECT_NE(banner->font, -1);
-  EXPECT_EQ(banner->charWidths['A'], 12);
-  EXPECT_EQ(banner->fontHeight, 20);
-  EXPECT_EQ(banner->height, 24);
-  EXPECT_EQ(banner->x, 5);
-  EXPECT_EQ(banner->x2, 0);  // the banner's width key does not touch the rectangle
-  delete widget;
+  uiDigitalBanner banner;
+  uiCopyName(banner.name, "ticker", sizeof banner.name);
+  applyKeys(banner, "width = 320\nmaxmessages = 3\nfont\nfont = nofont.fnt\nFONT = big.fnt\n"
+                    "height = 24\nx = 5\n");
+  EXPECT_EQ(std::vector<int>({banner.width, static_cast<int>(banner.maxMessages),
+                              banner.charWidths['A'], banner.fontHeight, banner.height, banner.x}),
+            std::vector<int>({320, 3, 12, 20, 24, 5}));
+  EXPECT_EQ(banner.x2, 0);  // the banner's width key does not touch the rectangle
 }
 
 TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsSyntaxMessage) {
@@ -181,14 +152,6 @@ TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsSyntaxMessage) {
     EXPECT_TRUE(ticker.banner.isEmpty());
     EXPECT_EQ(ticker.banner.messageCount, 0);
   }
-}
-
-TEST(uiDigitalBanner, EmptyTextIsDroppedSilently) {
-  CaptureLog log;
-  Ticker ticker;
-  ticker.banner.print(0u, "%s", "");
-  ticker.banner.print(nullptr);
-  EXPECT_TRUE(ticker.banner.isEmpty());
 }
 
 TEST(uiDigitalBanner, PiecesAreReadFromTheMarkup) {
@@ -242,6 +205,12 @@ TEST(uiDigitalBanner, PrintFormatsOnceOnly) {
   ticker.banner.print("%s", "^P|ON;0;0|5%d;0|OFF;0;0|^p");
   EXPECT_STREQ(ticker.piece().text, "5%d");
   EXPECT_EQ(ticker.banner.firstMessage->priority, 0u);
+  ticker.banner._removeAllMessages();
+
+  // An empty text is dropped without a message.
+  ticker.banner.print(0u, "%s", "");
+  ticker.banner.print(nullptr);
+  EXPECT_TRUE(ticker.banner.isEmpty());
 }
 
 TEST(uiDigitalBanner, TheListIsOrderedByPriorityAndBounded) {
