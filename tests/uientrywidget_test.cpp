@@ -1,6 +1,5 @@
 #include "uientrywidget.h"
 
-#include "testmemory.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
@@ -273,21 +272,4 @@ TEST(uiEntryWidget, SetCursorReleasesThePreviousSprite) {
   EXPECT_FALSE(entry.setCursor("nosuch"));
   EXPECT_EQ(gfx.spriteUses("caret"), 0);
   EXPECT_TRUE(gfx.failures.empty());
-}
-
-TEST(uiEntryWidget, FramesAndTypingAllocateNothing) {
-  Field field("cursor = caret\npadding = 1\n");
-  field.entry.print(0, "AB");
-  CountingMemory memory;
-  GlobalNewCounter newCalls;
-  uiWidget::s_iDeltaTime = 600;
-  for (int frame = 0; frame < 3; ++frame) {
-    field.type('c');
-    field.keyDown(UIK_ERASE);
-    field.entry.update(0, 0);
-    field.entry.render(0, 0);
-  }
-  uiWidget::s_iDeltaTime = 0;
-  EXPECT_EQ(memory.allocCalls(), 0);
-  EXPECT_EQ(newCalls.calls(), 0);
 }
