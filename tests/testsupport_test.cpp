@@ -91,24 +91,6 @@ TEST(RecordingGfx, RecordsCallsTracksUsesAndListsMisuse) {
   EXPECT_EQ(g_gfx, before);
 }
 
-TEST(RecordingGfx, MeasuresTextAsJustified) {
-  RecordingGfx gfx;
-  gfx.defineFont("digits", 10, 16, U"0123456789");
-  int font = gfx.createFont("digits");
-  const unsigned int text[] = {'1', '2', 'x', '3', 0};
-  struct Case {
-    unsigned int justify;
-    int left, right;
-  } cases[] = {{0, 100, 130}, {1, 70, 100}, {2, 85, 115}, {3, 85, 115}};
-  for (const Case& test : cases) {
-    SCOPED_TRACE(test.justify);
-    int left = 0, top = 0, right = 0, bottom = 0;
-    gfx.getTextRect(font, test.justify, 100, 50, text, &left, &top, &right, &bottom);
-    EXPECT_EQ(std::vector<int>({left, top, right, bottom}),
-              std::vector<int>({test.left, 50, test.right, 66}));
-  }
-}
-
 TEST(RecordingSound, HandlesRecordPanAndFrequency) {
   RecordingSound sound;
   EXPECT_EQ(g_snd3d, &sound);
