@@ -317,60 +317,78 @@ TEST(softGfx, SpritesAreSharedByNameUntilTheLastRelease) {
   EXPECT_TRUE(inkOf(stage.gfx.frame()).empty());
 }
 
-TEST(softGfx, BrokenSpriteFilesAreReported) {
+// Each descriptor is written as bad.sprite or bad.psys and loaded; a broken key is reported and
+// skipped, a broken file is refused.
+TEST(softGfx, BrokenDescriptorsAreReported) {
   struct Case {
-    const char* what;
+    const char* file;
     const char* descriptor;
     std::vector<std::string> messages;  // "@" stands for the stage's folder
     bool loads;
   };
   const Case cases[] = {
-      {"frames beyond the sheet",
-       "image = sheet.png\nframe = 4 4\nframes = 5\n",
+      {"bad.sprite", "image = sheet.png\nframe = 4 4\nframes = 5\n",
        {"Cannot load sprite ^C00FF00bad^c: 1 animations of up to 5 frames of 4x4 do not fit its "
         "16x8 image\f"},
        false},
-      {"no image",
-       "frame = 4 4\n",
-       {"Cannot load sprite ^C00FF00bad^c: @/bad.sprite names no image\f"},
-       false},
-      {"image missing",
-       "image = nothere.png\n",
-       {"Cannot load sprite ^C00FF00bad^c: cannot read image @/nothere.png\f"},
-       false},
-      {"negative frame size",
-       "image = sheet.png\nframe = -4 4\n",
+      {"bad.sprite", "frame = 4 4\n",
+       {"Cannot load sprite ^C00FF00bad^c: @/bad.sprite names no image\f"}, false},
+      {"bad.sprite", "image = nothere.png\n",
+       {"Cannot load sprite ^C00FF00bad^c: cannot read image @/nothere.png\f"}, false},
+      {"bad.sprite", "image = sheet.png\nframe = -4 4\n",
        {"Cannot load sprite ^C00FF00bad^c: 0 animations of up to 0 frames of -4x4 do not fit its "
         "16x8 image\f"},
        false},
-      {"unknown key",
-       "image = sheet.png\n\ncolour = red\n",
-       {"...unknown key ^C00FF00colour^c in @/bad.sprite line 3\f"},
-       true},
-      {"bad frame counts",
-       "image = sheet.png\nframes = 2 x\n",
-       {"...expected: \"^C00FF00frames = count count ...^c\" (1 to 256 counts)\f"},
-       true},
-      {"bad frame size",
-       "image = sheet.png\nframe = 4\n",
-       {"...expected: \"^C00FF00frame = integer integer^c\"\f"},
-       true},
+      {"bad.sprite", "image = sheet.png\n\ncolour = red\n",
+       {"...unknown key ^C00FF00colour^c in @/bad.sprite line 3\f"}, true},
+      {"bad.sprite", "image = sheet.png\nframes = 2 x\n",
+       {"...expected: \"^C00FF00frames = count count ...^c\" (1 to 256 counts)\f"}, true},
+      {"bad.sprite", "image = sheet.png\nframe = 4\n",
+       {"...expected: \"^C00FF00frame = integer integer^c\"\f"}, true},
+      {"bad.psys", "rate = -1\n",
+       {"Cannot load particle system ^C00FF00bad.psys^c: the rate and the count cannot be "
+        "negative\f"},
+       false},
+      {"bad.psys", "lifetime = 0 1\n",
+       {"Cannot load particle system ^C00FF00bad.psys^c: lifetimes must be above 0\f"}, false},
+      {"bad.psys", "sprite = ghost\n",
+       {"Cannot load sprite ^C00FF00ghost^c: no such file\f",
+        "Cannot load particle system ^C00FF00bad.psys^c: its sprite is missing\f"},
+       false},
+      {"bad.psys", "startcolour = 1 2 3\n",
+       {"...expected: \"^C00FF00startcolour = red green blue alpha^c\" (0 to 255 each)\f"}, true},
+      {"bad.psys", "endcolour = 1 2 3 256\n",
+       {"...expected: \"^C00FF00endcolour = red green blue alpha^c\" (0 to 255 each)\f"}, true},
+      {"bad.psys", "// sparks\nflavour = lemon\n",
+       {"...unknown key ^C00FF00flavour^c in @/bad.psys line 2\f"}, true},
+      {"bad.psys", "rate = fast\n", {"...expected: \"^C00FF00rate = float^c\"\f"}, true},
+      {"bad.psys", "rate = 1e30\ncount = 0\n", {}, true},  // held to the pool
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.descriptor);
     CaptureLog log;
     Stage stage;
     stage.sheet("sheet.png", 16, 8, [](int, int) { return softColour {}; });
-    stage.text("bad.sprite", c.descriptor);
+    stage.text(c.file, c.descriptor);
     stage.expect(log, c.messages);
-    EXPECT_EQ(stage.gfx.createSprite("bad") != -1, c.loads);
+    if (std::string(c.file) == "bad.sprite") {
+      EXPECT_EQ(stage.gfx.createSprite("bad") != -1, c.loads);
+    } else {
+      int instance = stage.gfx.createParticleSystemInstance("bad", "bad.psys");
+      EXPECT_EQ(instance != -1, c.loads);
+      stage.gfx.updateParticleSystem(instance, 0, 0, 1000.0f);
+    }
   }
   CaptureLog log;
   Stage stage;
   log.expect("Cannot load sprite ^C00FF00ghost^c: no such file\f");
   log.expect("Cannot load a sprite without a name\f");
+  log.expect("Cannot load particle system ^C00FF00ghost.psys^c: no such file\f");
+  log.expect("Cannot load a particle system without a file name\f");
   EXPECT_EQ(stage.gfx.createSprite("ghost"), -1);
   EXPECT_EQ(stage.gfx.createSprite(""), -1);
+  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", "ghost.psys"), -1);
+  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", nullptr), -1);
 }
 
 TEST(softGfx, TextIsDrawnInsideTheRectangleGetTextRectGives) {
@@ -647,61 +665,6 @@ TEST(softGfx, ParticleSystemsDieStopAndRestart) {
   gfx.psemit(1, burst, 1.0f);
   gfx.particleSystemInstanceStopEmitters(burst);
   gfx.releaseParticleSystemInstance("nobody");
-}
-
-TEST(softGfx, BrokenParticleFilesAreReported) {
-  struct Case {
-    const char* what;
-    const char* descriptor;
-    std::vector<std::string> messages;  // "@" stands for the stage's folder
-    bool loads;
-  };
-  const Case cases[] = {
-      {"negative rate",
-       "rate = -1\n",
-       {"Cannot load particle system ^C00FF00bad.psys^c: the rate and the count cannot be "
-        "negative\f"},
-       false},
-      {"no lifetime",
-       "lifetime = 0 1\n",
-       {"Cannot load particle system ^C00FF00bad.psys^c: lifetimes must be above 0\f"},
-       false},
-      {"missing sprite",
-       "sprite = ghost\n",
-       {"Cannot load sprite ^C00FF00ghost^c: no such file\f",
-        "Cannot load particle system ^C00FF00bad.psys^c: its sprite is missing\f"},
-       false},
-      {"short colour",
-       "startcolour = 1 2 3\n",
-       {"...expected: \"^C00FF00startcolour = red green blue alpha^c\" (0 to 255 each)\f"},
-       true},
-      {"colour out of range",
-       "endcolour = 1 2 3 256\n",
-       {"...expected: \"^C00FF00endcolour = red green blue alpha^c\" (0 to 255 each)\f"},
-       true},
-      {"unknown key",
-       "// sparks\nflavour = lemon\n",
-       {"...unknown key ^C00FF00flavour^c in @/bad.psys line 2\f"},
-       true},
-      {"bad number", "rate = fast\n", {"...expected: \"^C00FF00rate = float^c\"\f"}, true},
-      {"huge rate is held to the pool", "rate = 1e30\ncount = 0\n", {}, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    CaptureLog log;
-    Stage stage;
-    stage.text("bad.psys", c.descriptor);
-    stage.expect(log, c.messages);
-    int instance = stage.gfx.createParticleSystemInstance("bad", "bad.psys");
-    EXPECT_EQ(instance != -1, c.loads);
-    stage.gfx.updateParticleSystem(instance, 0, 0, 1000.0f);
-  }
-  CaptureLog log;
-  Stage stage;
-  log.expect("Cannot load particle system ^C00FF00ghost.psys^c: no such file\f");
-  log.expect("Cannot load a particle system without a file name\f");
-  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", "ghost.psys"), -1);
-  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", nullptr), -1);
 }
 
 // Read during a frame, the figures are those of the frame before.
