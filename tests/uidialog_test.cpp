@@ -277,6 +277,13 @@ TEST(uiDialog, DialogsThatTakeNoFocusLeaveTheFocusStackAlone) {
   uiSubsystem& ui = stage.ui;
   uiDialog &a = stage.a, &b = stage.b;
   a.takeFocus = false;
+  // The stack reads the switch, a plain query: the dialog's virtual operations end with
+  // getLastState, so a subclass's own takesFocus hides it instead of overriding it.
+  struct Shadow : uiDialog {
+    bool takesFocus() { return true; }
+  } shadow;
+  shadow.takeFocus = false;
+  EXPECT_FALSE(static_cast<uiDialog&>(shadow).takesFocus());
   stage.run({
       {"A takes no focus", [&] { ui.pushDialog(&a, true); }, 1, "dialogs: A | focus:", {}},
       {"B over it", [&] { ui.pushDialog(&b, true); }, 1, "dialogs: B A | focus: B B", {}},

@@ -19,6 +19,15 @@ uiParticleSystem* parseNew(const std::string& keys) {
   return widget;
 }
 
+// Keeps the exact opacity, which the recorded line rounds.
+struct OpacityGfx : RecordingGfx {
+  float opacity = -1.0f;
+  void psemit(int depth, int instance, float value) override {
+    opacity = value;
+    RecordingGfx::psemit(depth, instance, value);
+  }
+};
+
 }  // namespace
 
 TEST(uiParticleSystem, InstanceLivesFromItsFileLineUntilReleased) {
@@ -50,7 +59,7 @@ TEST(uiParticleSystem, InstanceLivesFromItsFileLineUntilReleased) {
 }
 
 TEST(uiParticleSystem, UpdateMovesTheEmitterAndRenderDrawsWithTheAlpha) {
-  RecordingGfx gfx;
+  OpacityGfx gfx;
   gfx.defineParticleSystem("smoke");
   uiParticleSystem psys;
   uiCopyName(psys.name, "fx", sizeof(psys.name));
@@ -67,6 +76,11 @@ TEST(uiParticleSystem, UpdateMovesTheEmitterAndRenderDrawsWithTheAlpha) {
   psys.render(70, 80);
   EXPECT_EQ(gfx.calls, (Lines {"updateParticleSystem instance=1 x=35 y=46 seconds=0.5",
                                "psemit depth=3 instance=1 opacity=0.501961"}));
+  // The opacity is the alpha times 1/255, which for some alphas differs from alpha / 255 in the
+  // last bit.
+  psys.setAlpha(3, 0, 0, false);
+  psys.render(0, 0);
+  EXPECT_EQ(gfx.opacity, 3 * (1.0f / 255.0f));
   psys.releaseInstance();
 }
 

@@ -8,6 +8,8 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,6 +106,14 @@ struct TypeTableScope {
 uiWidget* nullAllocator() {
   return nullptr;
 }
+
+// The key hook belongs to the loader and to subclasses; a game reaches keys through files only.
+template <typename W, typename = void>
+struct KeyHookIsPublic : std::false_type {};
+template <typename W>
+struct KeyHookIsPublic<W, std::void_t<decltype(std::declval<W&>()._parseParams(nullptr, nullptr))>>
+    : std::true_type {};
+static_assert(!KeyHookIsPublic<uiWidget>::value, "_parseParams is protected");
 
 }  // namespace
 

@@ -158,10 +158,11 @@ bool uiEntryWidget::_parseEntryWidth(Parser* parser, char*) {
 
 bool uiEntryWidget::_parseCursorRate(Parser* parser, char*) {
   int value = 0;
-  if (!readNumber(parser, &value) || value < 0) {
+  if (!readNumber(parser, &value)) {
     udLogger::log(2, "...expected: \"^C00FF00cursorrate = val^c\"\f");
     return true;
   }
+  // A negative rate is taken as unsigned: so large that the cursor keeps its first frame.
   cursorrate = static_cast<unsigned int>(value);
   return true;
 }

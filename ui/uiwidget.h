@@ -163,10 +163,14 @@ public:
 
   // -- Virtual operations, in slot order --
   virtual void applyScriptlet(const char* file);
-  virtual bool _parseBoolean(Parser* parser);
+  virtual bool _parseBoolean(Parser* parser);  // also read by the key readers shared by classes
+
+protected:
   virtual void _parseParams(Parser* parser, char* key);
   virtual void _parseFlags(Parser* parser);
   virtual void _parseSingleFlag(const char* flag);
+
+public:
   virtual void update(int x, int y);
   virtual void render(int x, int y);
   virtual bool inputEvent(e_uiEvent event, int x, int y, int key, bool buttonHeld, bool handled);
