@@ -294,8 +294,8 @@ TEST(uiDialog, DialogsThatTakeNoFocusLeaveTheFocusStackAlone) {
 }
 
 TEST(uiDialog, TabOrderFollowsTabKeysAndClicks) {
-  CaptureLog log;
-  uiSubsystem ui;
+  WidgetStage stage;
+  uiSubsystem& ui = stage.ui;
   uiDialog* menu = new uiDialog;
   uiCopyName(menu->name, "menu", sizeof menu->name);
   applyKeys(*menu, "{\n x2 = 640\n y2 = 480\n"
@@ -358,8 +358,8 @@ TEST(uiDialog, TabOrderFollowsTabKeysAndClicks) {
 }
 
 TEST(uiDialog, TabWithoutEntriesIsConsumed) {
-  CaptureLog log;
-  uiSubsystem ui;
+  WidgetStage stage;
+  uiSubsystem& ui = stage.ui;
   uiDialog dialog;
   dialog.x2 = dialog.y2 = 100;
   int keys = 0;
@@ -379,8 +379,8 @@ TEST(uiDialog, TabWithoutEntriesIsConsumed) {
 }
 
 TEST(uiDialog, ClicksReachTabEntriesOfADialogInsideAnOffsetParent) {
-  CaptureLog log;
-  uiSubsystem ui;
+  WidgetStage stage;
+  uiSubsystem& ui = stage.ui;
   uiWidget* screen = uiWidget::allocWidget("screen", "uiNonVisualWidget");
   ASSERT_NE(screen, nullptr);
   applyKeys(*screen, "{\n x = 100\n y = 100\n x2 = 740\n y2 = 580\n}\n");
@@ -406,13 +406,12 @@ TEST(uiDialog, ClicksReachTabEntriesOfADialogInsideAnOffsetParent) {
 }
 
 TEST(uiDialog, BadTabEntryAndTakeFocusLinesAreReported) {
-  CaptureLog log;
-  uiSubsystem ui;
-  log.expect("...expected: \"^C00FF00tabentry = \"string\"^c\"\f");
-  log.expect("...expected: \"^C00FF00tabentry = \"string\"^c\"\f");
-  log.expect("uiWidget::getWidget(): Unknown name: ^C0000FFmenu.zz^c\f");
-  log.expect("...tabentry: \"^C00FF00menu.zz^c does not exist.\f");
-  log.expect("...expected: \"^C00FF00takefocus = BOOLEAN^c\"\f");
+  WidgetStage stage;
+  stage.log.expect("...expected: \"^C00FF00tabentry = \"string\"^c\"\f");
+  stage.log.expect("...expected: \"^C00FF00tabentry = \"string\"^c\"\f");
+  stage.log.expect("uiWidget::getWidget(): Unknown name: ^C0000FFmenu.zz^c\f");
+  stage.log.expect("...tabentry: \"^C00FF00menu.zz^c does not exist.\f");
+  stage.log.expect("...expected: \"^C00FF00takefocus = BOOLEAN^c\"\f");
   uiDialog* menu = new uiDialog;
   uiCopyName(menu->name, "menu", sizeof menu->name);
   applyKeys(*menu, "{\n child a = uiInputHandler\n {\n }\n"
