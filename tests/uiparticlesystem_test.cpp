@@ -85,10 +85,10 @@ TEST(uiParticleSystem, UpdateMovesTheEmitterAndRenderDrawsWithTheAlpha) {
 }
 
 TEST(uiParticleSystem, FileKeyNeedsAValue) {
-  RecordingGfx gfx;
-  CaptureLog log;
-  log.expect("...expected: ^C00FF00file = \"val\"^c\f");
-  log.expect("...expected: ^C00FF00file = \"val\"^c\f");
+  WidgetStage stage;
+  RecordingGfx& gfx = stage.gfx;
+  stage.log.expect("...expected: ^C00FF00file = \"val\"^c\f");
+  stage.log.expect("...expected: ^C00FF00file = \"val\"^c\f");
   uiParticleSystem* psys = parseNew(R"(
     {
       file smoke
