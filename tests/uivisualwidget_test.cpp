@@ -113,13 +113,12 @@ TEST(uiVisualWidget, FadeWaitsForItsDelayAndStopsAtItsTarget) {
 }
 
 TEST(uiVisualWidget, KeysAreReadInFileOrderWithTheirMessages) {
-  LeakCheck leaks;
-  RecordingGfx gfx;
+  WidgetStage stage;
+  RecordingGfx& gfx = stage.gfx;
   gfx.defineSprite("panel", 8, 8, 4);
-  CaptureLog log;
-  log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
-  log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
-  log.expect("...frame is out of animation bounds.\f");
+  stage.log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
+  stage.log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
+  stage.log.expect("...frame is out of animation bounds.\f");
   uiWidget* widget = parseWidget(R"(
     panel = uiVisualWidget
     {
