@@ -102,9 +102,8 @@ TEST(uiSliderButton, DragMovesTheEdgeThePointerPassedWithinTheLimits) {
 }
 
 TEST(uiSliderButton, MaxxBeforeTheSpriteIsReportedAndMeasuresWidthZero) {
-  RecordingGfx gfx;
-  CaptureLog log;
-  log.expect("...[slider:2] maxx needs the thumb's sprite: the ^C00FF00sprite^c line must come "
+  WidgetStage stage;
+  stage.log.expect("...[slider:2] maxx needs the thumb's sprite: the ^C00FF00sprite^c line must come "
              "first (using width 0)\f");
   uiSliderButton slider;
   uiCopyName(slider.name, "slider", sizeof(slider.name));
