@@ -2,6 +2,7 @@
 
 #include "softfiles.h"
 #include "softimage.h"
+#include "softslots.h"
 
 #include <cstdint>
 #include <memory>
@@ -86,5 +87,5 @@ private:
 
   const softSearchPath& m_paths;
   FT_LibraryRec_* m_library = nullptr;
-  std::vector<std::unique_ptr<softFont>> m_fonts;  // index = id - 1; null once released
+  softSlots<softFont> m_fonts;
 };

@@ -263,8 +263,13 @@ public:
   static void s_freeScripletCache();
 
 protected:
+  // Hands a recursive state change down to every child except those that override the state and
+  // dialogs, whose states belong to the dialog stack.
+  void _propagateState(void (uiWidget::*set)(bool on, bool recursive),
+                       bool (uiWidget::*overridden)() const, bool on);
   int _getDepthValue(const char* depthName);
   void _addGlobalInputFocusWidget(_WidgetNameList_s* entry);
+  static int _createSprite(const char* file);  // one use of the sprite; -1 when none is made
   static void _releaseSprite(int sprite);
   void _releaseParticleSystemInstance(int instance);
 

@@ -1,6 +1,7 @@
 #include "uiwidget.h"
 
 #include "uidialog.h"
+#include "uikeytable.h"
 
 #include "core.h"
 #include "file.h"
@@ -71,11 +72,6 @@ void report(const char* format, ...) {
   udLogger::log(2, "%s", message);
 }
 
-// Logs the form a line should have had: ...expected: "form".
-void reportExpected(const char* form) {
-  report("...expected: \"^C00FF00%s^c\"\f", form);
-}
-
 char* nextToken(Parser& parser) {
   return parser.GetToken(" ");
 }
@@ -83,11 +79,6 @@ char* nextToken(Parser& parser) {
 // Block and comment markers are matched exactly, unlike keys.
 bool isMarker(const char* token, const char* marker) {
   return std::strcmp(token, marker) == 0;
-}
-
-// The value of a "key = value" line, or null when the "=" or the value is missing.
-char* expectValue(Parser& parser) {
-  return parser.GetEqualsToken() ? nextToken(parser) : nullptr;
 }
 
 // Skips the lines of a block that is not parsed, up to its closing "}" (nested blocks and
@@ -132,6 +123,15 @@ void adoptChild(uiWidget& parentWidget, uiWidget* child) {
   parentWidget.addChild(child, false);
   if (!parentWidget.children || parentWidget.children->widget != child)
     delete child;
+}
+
+// The recursive state setters take the value of a "KEY = BOOLEAN" line.
+bool parseState(uiWidget& widget, Parser& parser, const char* key,
+                void (uiWidget::*set)(bool on, bool recursive)) {
+  bool on = false;
+  if (uiExpectBoolean(widget, parser, key, &on))
+    (widget.*set)(on, true);
+  return true;
 }
 
 }  // namespace
@@ -207,13 +207,15 @@ uiWidget* uiWidget::parseObjHeader(Parser* parser, uiWidget* parentWidget) {
 
 uiWidget* uiWidget::_parseChildHeader(Parser* parser, uiWidget* parentWidget) {
   char* widgetName = nextToken(*parser);
-  if (widgetName && widgetName[0] == '#')
-    return loadUI(widgetName + 1, parentWidget);
-  char* type = widgetName ? expectValue(*parser) : nullptr;
-  if (!type) {
-    reportExpected("obj = type");
+  if (!widgetName) {
+    uiReportExpected("obj = type");
     return nullptr;
   }
+  if (widgetName[0] == '#')
+    return loadUI(widgetName + 1, parentWidget);
+  char* type = uiExpectValue(*parser, "obj = type");
+  if (!type)
+    return nullptr;
   if (t_blockDepth >= kMaxChildNesting) {
     report("...[%s:%d] child nesting deeper than %d: ^C00FF00%s^c\f",
            parentWidget ? parentWidget->name : "", parser->GetLineNumber(), kMaxChildNesting,
@@ -281,76 +283,62 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
       {"width", &uiWidget::x2, &uiWidget::x},
       {"height", &uiWidget::y2, &uiWidget::y},
   };
-  // The word keys, matched without regard to case. A handler returns false when its line does
-  // not have the expected form, which is then reported.
-  struct WordKey {
-    const char* key;
-    const char* form;
-    bool (*handle)(uiWidget& widget, Parser& parser);
-  };
-  static const WordKey wordKeys[] = {
-      {"depth", "depth = val",
-       [](uiWidget& w, Parser& p) {
-         const char* depthName = expectValue(p);
-         if (depthName)
+  // The word keys; each handler reports a line that lacks the form it expects.
+  static const uiKey<uiWidget> wordKeys[] = {
+      {"depth",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (const char* depthName = uiExpectValue(p, "depth = val"))
            w.setDepth(depthName);
-         return depthName != nullptr;
+         return true;
        }},
-      {"flags", "flags = FLAGS",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
+      {"flags",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (!p.GetEqualsToken()) {
+           uiReportExpected("flags = FLAGS");
+           return true;
+         }
          w.flags = 0;
          w._parseFlags(&p);
          return true;
        }},
-      {"inputfocus", "inputfocus = BOOLEAN",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
-         w.setInputFocus(w._parseBoolean(&p), true);
-         return true;
+      {"inputfocus",
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setInputFocus);
        }},
-      {"active", "active = BOOLEAN",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
-         w.setActive(w._parseBoolean(&p), true);
-         return true;
+      {"active",
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setActive);
        }},
-      {"visible", "visible = BOOLEAN",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
-         w.setVisible(w._parseBoolean(&p), true);
-         return true;
+      {"visible",
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setVisible);
        }},
-      {"tabentry", "tabentry",
-       [](uiWidget& w, Parser&) {
+      {"tabentry",
+       [](uiWidget& w, Parser&, const char*) {
          for (uiWidget* ancestor = w.parent; ancestor; ancestor = ancestor->parent) {
            if (ancestor->isType("uiDialog"))
              static_cast<uiDialog*>(ancestor)->addTabEntry(&w);
          }
          return true;
        }},
-      {"child", "child obj = type",
-       [](uiWidget& w, Parser& p) {
+      {"child",
+       [](uiWidget& w, Parser& p, const char*) {
          adoptChild(w, _parseChildHeader(&p, &w));
          return true;
        }},
-      {"#scriptlet", "#scriptlet file",
-       [](uiWidget& w, Parser& p) {
-         const char* file = nextToken(p);
-         if (file)
+      {"#scriptlet",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (const char* file = nextToken(p))
            w.applyScriptlet(file);
-         return file != nullptr;
+         else
+           uiReportExpected("#scriptlet file");
+         return true;
        }},
-      {"globalinputfocus", "globalinputfocus = val",
-       [](uiWidget& w, Parser& p) {
-         const char* path = expectValue(p);
-         if (path)
+      {"globalinputfocus",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (const char* path = uiExpectValue(p, "globalinputfocus = val"))
            w.addGlobalInputFocusWidget(path);
-         return path != nullptr;
+         return true;
        }},
   };
 
@@ -363,13 +351,8 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
       return;
     }
   }
-  for (const WordKey& word : wordKeys) {
-    if (uiNameEquals(key, word.key)) {
-      if (!word.handle(*this, *parser))
-        reportExpected(word.form);
-      return;
-    }
-  }
+  if (uiParseKey(wordKeys, *this, *parser, key))
+    return;
   report("...[%s:%d] Unknown parameter: ^C00FF00%s\f", name, parser->GetLineNumber(), key);
 }
 
