@@ -99,11 +99,7 @@ TEST(uiDialog, PushesAndPopsHandTheFocusDown) {
       {"push B", [&] { ui.pushDialog(&b, true); }, 1, "dialogs: B A | focus: B B A", {}},
       {"pop B by name", [&] { ui.popDialog(&b, true); }, 1, "dialogs: A | focus: A A", {"B"}},
       {"pop the top", [&] { ui.popDialog(nullptr, true); }, 1, "dialogs: | focus:", {"A"}},
-      {"push two at once",
-       [&] {
-         ui.pushDialog(&a, false);
-         ui.pushDialog(&b, false);
-       },
+      {"push two at once", [&] { ui.pushDialog(&a, false); ui.pushDialog(&b, false); },
        1, "dialogs: B A | focus: B A", {}},
       {"pop B at once", [&] { ui.popDialog(&b, false); }, 1, "dialogs: A | focus: A", {"B"}},
       {"pop the top at once", [&] { ui.popDialog(nullptr, false); }, 1, "dialogs: | focus:",
@@ -169,17 +165,9 @@ TEST(uiDialog, PopsOfOtherDialogsOrOfAnEmptyStackAreDiscarded) {
   uiDialog &a = stage.a, &b = stage.b;
   EXPECT_FALSE(ui.topDialogIsIdle(nullptr)) << "an empty stack has no top";
   stage.run({
-      {"empty stack",
-       [&] {
-         ui.popDialog(&a, true);
-         ui.clearDialogStack(true);
-       },
+      {"empty stack", [&] { ui.popDialog(&a, true); ui.clearDialogStack(true); },
        1, "dialogs: | focus:", {}},
-      {"A and B",
-       [&] {
-         ui.pushDialog(&a, false);
-         ui.pushDialog(&b, false);
-       },
+      {"A and B", [&] { ui.pushDialog(&a, false); ui.pushDialog(&b, false); },
        1, "dialogs: B A | focus: B A", {}},
       {"A is not on top", [&] { ui.popDialog(&a, true); }, 1, "dialogs: B A | focus: B A", {}},
   });
