@@ -159,30 +159,6 @@ TEST(uiAnimDialog, SubAnimationsCompleteByTheLongestEntry) {
             std::vector<int>({10, 15, 30, 40}));
 }
 
-// A Hidden entry stays hidden after the activation; setVisible leaves a fading entry alone.
-TEST(uiAnimDialog, HiddenEntriesStayHiddenAndFadingEntriesKeepTheirVisibility) {
-  Screen screen;
-  uiAnimDialog* menu = screen.add("menu",
-      "child badge = uiVisualWidget\n{\n}\nchild fader = uiVisualWidget\n{\n}\n"
-      "child mover = uiVisualWidget\n{\n}\nAnimIn style = Trivial\nAnimOut style = Trivial\n"
-      "SubAnimCount = 3\nSubAnimIn 0 widget = menu.badge\nSubAnimIn 0 style = Hidden\n"
-      "SubAnimOut 1 widget = menu.fader\nSubAnimOut 1 style = AlphaFade\n"
-      "SubAnimOut 2 widget = menu.mover\nSubAnimOut 2 style = BezierLerp\nSubAnimOut 2 Time = 200");
-  uiWidget* badge = menu->getWidget("menu.badge", 0);
-  uiWidget* fader = menu->getWidget("menu.fader", 0);
-  uiWidget* mover = menu->getWidget("menu.mover", 0);
-  screen.ui.pushDialog(menu, true);
-  screen.frame({});
-  screen.frame({});
-  EXPECT_FALSE(badge->getVisible() || badge->setActive());
-  EXPECT_TRUE(mover->getVisible() && mover->getInputFocus());
-  screen.ui.popDialog(menu, true);
-  screen.frame({});
-  ASSERT_EQ(menu->getState(), uiDialog::STATE_EXITING);
-  menu->setVisible(false, true);
-  EXPECT_TRUE(fader->getVisible() && !mover->getVisible());
-}
-
 // The icon's mask lies over the icon, inside its panel; the dialog takes Tab only once activated.
 TEST(uiAnimDialog, MasksOfNestedEntriesAndInputWhileAnimating) {
   Screen screen;

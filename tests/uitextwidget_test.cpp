@@ -132,24 +132,6 @@ TEST(uiTextWidget, SetFontReleasesTheFontItHeld) {
   EXPECT_TRUE(gfx.failures.empty());
 }
 
-// 200 ms steps of a 300 ms fade from 255 to 100: the target is met exactly, not overshot.
-TEST(uiTextWidget, FadeStopsAtItsTarget) {
-  RecordingGfx gfx;
-  gfx.defineFont("small", 8, 10);
-  uiTextWidget label;
-  label.setFont("small");
-  label.setActive(true, false);
-  uiWidget::s_iDeltaTime = 200;
-  label.setAlpha(100, 300, 0, false);
-  std::vector<int> alphas;
-  for (int frame = 0; frame < 3; ++frame) {
-    label.update(0, 0);
-    alphas.push_back(label.getAlpha());
-  }
-  uiWidget::s_iDeltaTime = 0;
-  EXPECT_EQ(alphas, (std::vector<int> {151, 100, 100}));
-}
-
 // With padding the text is drawn a character at a time, and the sizes and rectangle say so.
 TEST(uiTextWidget, PaddingLaysOutCharacterByCharacter) {
   RecordingGfx gfx;

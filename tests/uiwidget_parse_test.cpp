@@ -2,7 +2,6 @@
 
 #include "tempdir.h"
 #include "testmemory.h"
-#include "uidialog.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
@@ -152,21 +151,6 @@ TEST(uiWidgetParse, ChildrenIncludesAndProgressEvents) {
                         "main" + created, "main" + param, "panel" + created, "panel" + param,
                         "panel" + done, "main" + param, "ok" + created, "ok" + param, "ok" + done,
                         "main" + param, "main" + done}));
-}
-
-TEST(uiWidgetParse, TabEntryJoinsEveryDialogAbove) {
-  Tree outerTree(uiDialog::s_allocator());
-  auto* outer = static_cast<uiDialog*>(outerTree.get());
-  auto* inner = static_cast<uiDialog*>(uiDialog::s_allocator());
-  outer->addChild(inner, false);
-  CaptureLog log;
-  uiWidget* box = parseWidget("box = uiNonVisualWidget\n{\n  child ok = uiInputHandler\n  {\n"
-                              "    tabentry\n  }\n}\n", inner);
-  ASSERT_TRUE(box);
-  inner->addChild(box, false);
-  ASSERT_TRUE(outer->tabHead && inner->tabHead);
-  EXPECT_EQ(outer->tabHead->widget, firstChild(box));
-  EXPECT_EQ(inner->tabHead->widget, firstChild(box));
 }
 
 // The fixture pair includes each other; nesting stops at 32 files and the rest still loads.
