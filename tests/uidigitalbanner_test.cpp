@@ -72,20 +72,6 @@ std::string markup(const std::string& in, const std::string& text, int hold,
 
 }  // namespace
 
-TEST(uiDigitalBanner, DefinitionKeysSetUpTheBanner) {
-  CaptureLog log;
-  log.expect("...expected: \"^C00FF00font = \"val\"^c\"\f");
-  log.expect("...failed to create font: nofont.fnt for ticker\f");
-  BannerGfx gfx;
-  gfx.defineFont("big.fnt", 12, 20);
-  uiDigitalBanner banner;
-  uiCopyName(banner.name, "ticker", sizeof banner.name);
-  applyKeys(banner, "width = 320\nmaxmessages = 3\nfont\nfont = nofont.fnt\nFONT = big.fnt\n");
-  EXPECT_EQ(std::vector<int>({banner.width, static_cast<int>(banner.maxMessages),
-                              banner.charWidths['A'], banner.fontHeight, banner.x2}),
-            std::vector<int>({320, 3, 12, 20, 0}));  // the width key leaves the rectangle alone
-}
-
 TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsMessage) {
   const std::string good = markup("ON;0;5", "A", 0, "OFF;0;5");
   const std::string start = refused("Invalid Syntax ('^P').");

@@ -6,11 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -191,53 +188,6 @@ TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
   for (uiWidget* widget = root.get(); firstChild(widget); widget = firstChild(widget))
     ++levels;
   EXPECT_EQ(levels, 256);
-}
-
-// The parsing thread pauses in the included file until the stop request has been made.
-TEST(uiWidgetParse, StopRequestFromAnotherThreadLeavesNothing) {
-  TempDir dir;
-  std::string inner =
-      dir.write("inner.ui", "inner = uiNonVisualWidget\n{\n x = 1\n y = 2\n y2 = 4\n}\n");
-  std::string outer = dir.write("outer.ui", "outer = uiNonVisualWidget\n{\n child kid = "
-                                            "uiNonVisualWidget\n {\n  x = 1\n }\n child #" +
-                                                inner + "\n y = 5\n}\n");
-  struct Handshake {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int innerKeys = 0;
-    bool stopped = false;
-  } handshake;
-  uiWidget::registerProgCb(
-      [](uiWidget* widget, void* client, e_uiProgressEvent event) {
-        auto* h = static_cast<Handshake*>(client);
-        if (event != UIPROG_PARAM || std::string(widget->name) != "inner")
-          return;
-        std::unique_lock<std::mutex> lock(h->mutex);
-        if (++h->innerKeys == 2) {
-          h->changed.notify_all();
-          h->changed.wait(lock, [h] { return h->stopped; });
-        }
-      },
-      &handshake);
-  LeakCheck leaks;
-  {
-    CaptureLog log;
-    log.expect("...failed to create child for: outer\f");
-    uiWidget* result = reinterpret_cast<uiWidget*>(1);
-    std::thread loader([&] { result = uiWidget::loadUI(outer.c_str(), nullptr); });
-    {
-      std::unique_lock<std::mutex> lock(handshake.mutex);
-      handshake.changed.wait(lock, [&] { return handshake.innerKeys == 2; });
-      uiWidget::s_terminate = true;
-      handshake.stopped = true;
-      handshake.changed.notify_all();
-    }
-    loader.join();
-    EXPECT_EQ(result, nullptr);
-    EXPECT_EQ(handshake.innerKeys, 2) << "the parse went on after the stop request";
-  }
-  uiWidget::s_terminate = false;
-  uiWidget::registerProgCb(nullptr, nullptr);
 }
 
 // Every allocation of a load fails in turn: each run ends with nothing left behind.
