@@ -154,24 +154,6 @@ TEST(uiButton, UpdateMovesFramesByTheRate) {
   EXPECT_EQ(f.button.getFrame(), 0);
 }
 
-// A click starts a burst at the button's centre; the instance goes once it has died.
-TEST(uiButton, ClickStartsAParticleBurstUntilItDies) {
-  ButtonFixture f;
-  f.gfx.defineParticleSystem("sparks");
-  f.button.setParticleSystem("sparks");
-  f.input({UIE_MOUSEDOWN, UIE_MOUSEUP}, 15, 15);
-  uiWidget::s_fDeltaTime = 0.25f;
-  f.button.update(100, 200);
-  f.gfx.setParticleDead(1);
-  f.button.update(0, 0);
-  EXPECT_EQ(f.gfx.callsOf("updateParticleSystem"),
-            (Lines {"updateParticleSystem instance=1 x=120 y=215 seconds=0.25",
-                    "updateParticleSystem instance=1 x=20 y=15 seconds=0.25"}));
-  EXPECT_EQ(f.gfx.callsOf("releaseParticleSystemInstance"),
-            (Lines {"releaseParticleSystemInstance name=ok"}));
-  EXPECT_EQ(f.button.psysId, -1);
-}
-
 TEST(uiButton, KeysFlagsAndDefaultSounds) {
   LeakCheck leaks;
   CaptureLog log;

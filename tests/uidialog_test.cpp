@@ -108,34 +108,6 @@ TEST(uiDialog, PushesAndPopsHandTheFocusDown) {
   EXPECT_EQ(ui.cmdQueueCount, 0);
 }
 
-TEST(uiDialog, InputGoesBackToTheTopLevelWidgetOnceTheLastDialogIsPopped) {
-  Stage stage;
-  uiSubsystem& ui = stage.ui;
-  Tree top(uiWidget::allocWidget("top", "uiInputHandler"));
-  top->x2 = top->y2 = 640;
-  top->setWidgetStates(true, true, true, false);
-  int presses = 0;
-  _WidgetMap_s callbacks = {nullptr, nullptr, countPress, nullptr, nullptr, nullptr, nullptr};
-  top->assignCallbacks(&callbacks, &presses);
-  ui.setTopLevelWidget(top.get());
-  auto click = [&] {
-    ui.inputEvent(UIE_MOUSEDOWN, 10, 10, 0);
-    ui.inputEvent(UIE_MOUSEUP, 10, 10, 0);
-  };
-  for (bool byName : {false, true}) {
-    SCOPED_TRACE(byName ? "popped by name" : "popped as the top dialog");
-    ui.pushDialog(&stage.a, true);
-    ui.render(16);
-    click();
-    EXPECT_EQ(presses, 0) << "the dialog captures input";
-    ui.popDialog(byName ? &stage.a : nullptr, true);
-    ui.render(16);
-    click();
-    EXPECT_EQ(presses, 1);
-    presses = 0;
-  }
-}
-
 TEST(uiDialog, PushWaitsBehindADialogThatIsNotIdle) {
   Stage stage;
   uiSubsystem& ui = stage.ui;

@@ -50,13 +50,6 @@ protected:
   }
 };
 
-int focusDepth(const uiSubsystem& ui) {
-  int depth = 0;
-  for (const uiSubsystem::FocusNode* node = ui.focusStack; node; node = node->next)
-    ++depth;
-  return depth;
-}
-
 // The log, the UI manager and an empty event record for one test.
 struct Stage {
   Stage() { g_events.clear(); }
@@ -142,25 +135,6 @@ TEST(uiSubsystem, EventsReachTheFocusWidgetInItsOwnFrameAndKeysUseTheStoredMouse
     ASSERT_FALSE(g_events.empty());
     EXPECT_EQ(g_events[0], c.first);
   }
-}
-
-// Setting replaces the top entry, pushing adds one; an entry holding null sends input to the
-// top-level widget.
-TEST(uiSubsystem, FocusStackReplacesPushesAndKeepsNullEntries) {
-  Stage stage;
-  uiSubsystem& ui = stage.ui;
-  Probe top("top"), first("first"), second("second");
-  ui.setTopLevelWidget(&top);
-  ui.popInputFocusWidget();  // an empty stack is left alone
-  ui.setInputFocusWidget(&first);
-  ui.setInputFocusWidget(&second);
-  ui.pushInputFocusWidget(&first);
-  ui.popInputFocusWidget();
-  EXPECT_EQ(ui.getInputFocusWidget(), &second);
-  ui.setInputFocusWidget(nullptr);
-  EXPECT_EQ(focusDepth(ui), 1);
-  ui.inputEvent(UIE_MOUSEMOVE, 5, 6, 0);
-  EXPECT_EQ(g_events.at(0), "top event 0 (5,6) key 0 held 0 ctrl 0 shift 0 alt 0");
 }
 
 TEST(uiSubsystem, LoadUIInitialisesTheTreeAndPassesFailuresOn) {
