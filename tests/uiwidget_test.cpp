@@ -136,8 +136,7 @@ TEST(uiWidget, RecursiveSettersSkipOverriddenChildrenAndDialogs) {
     (plain->*row.set)(false, false);
     EXPECT_EQ((Journal {"root " + row.on, "plain " + row.on, "leaf " + row.on, "plain " + row.off}),
               journal);
-    EXPECT_TRUE((leaf->*row.get)());
-    EXPECT_FALSE((held->*row.get)());
+    EXPECT_TRUE((leaf->*row.get)() && !(held->*row.get)());
 
     // A child added with inherited states runs its own hooks and its subtree's.
     journal.clear();
@@ -390,28 +389,16 @@ TEST(uiWidget, TraceFindsTheFirstMatchInPreOrder) {
   EXPECT_EQ(nullptr, root->trace(0, 115, 115, nullptr));
 }
 
+// The pan is the widget's centre across the screen (800 pixels wide), or across the chosen width;
+// with no width to measure against the sound plays centred.
 TEST(uiWidget, PlayWithPanMeasuresAgainstTheChosenWidth) {
-  RecordingGfx gfx;  // 800 pixels wide
+  RecordingGfx gfx;
   RecordingSound sound;
   LeakCheck leaks;
-  Tree parent(make(nullptr, "parent", "uiNonVisualWidget", 100, 0, 500, 10));
-  uiWidget* widget = make(parent.get(), "w", "uiNonVisualWidget");
-  struct Case {
-    int x, x2;
-    unsigned int mode;
-    int value;
-    float pan;
-  };
-  const Case cases[] = {
-    {0, 100, 0, 0, -0.7875f},
-    {0, 100, WP_PARENT | WP_POSITION, 100, -0.45f},
-    {0, 100, WP_WIDTH, 0, 0.0f},  // no width to measure against: centred
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(&c - cases));
-    widget->x = c.x, widget->x2 = c.x2;
-    ASSERT_NE(nullptr, widget->_playWithPan("click", c.mode, 1.5f, c.value));
-    EXPECT_NEAR(c.pan, sound.played.back().pan, 1e-5);
+  Tree widget(make(nullptr, "w", "uiNonVisualWidget", 0, 0, 100, 0));
+  for (auto c : {std::make_pair(0u, -0.7875f), std::make_pair(unsigned(WP_WIDTH), 0.0f)}) {
+    ASSERT_NE(nullptr, widget->_playWithPan("click", c.first, 1.5f, 0));
+    EXPECT_NEAR(c.second, sound.played.back().pan, 1e-5);
   }
   CaptureLog log;
   log.expect("_playWithPan( WP_WORLD ): Not Implemented\f ");
