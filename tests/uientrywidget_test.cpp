@@ -23,7 +23,6 @@ struct Field {
   }
 
   bool type(int key) { return entry.inputEvent(UIE_CHAR, 0, 0, key, false, false); }
-  bool keyDown(int key) { return entry.inputEvent(UIE_KEYDOWN, 0, 0, key, false, false); }
   // The cursor's blt line after one render, or "" when none is drawn.
   std::string cursor() {
     gfx.clearCalls();
@@ -35,50 +34,44 @@ struct Field {
 
 }  // namespace
 
-TEST(uiEntryWidget, TypingUpperCasesRefusesAndStopsAtEntryWidth) {
+// Typing upper-cases, refuses what the font lacks and stops at entrywidth; Enter accepts the text
+// and is passed on to keyDownCb, and an accepted field takes no more edits until reset.
+TEST(uiEntryWidget, TypingErasingAndAccepting) {
   Field field("entrywidth = 4\n");
-  struct Step {
-    int key;
-    bool handled;
-    std::u32string text;
-  } steps[] = {
-      {'a', true, U"A"},
-      {13, false, U"A"},
-      {0x10A, false, U"A"},  // judged by its low byte, 10
-      {'q', false, U"A"},    // not in the font
-      {0xE9, true, U"A\u00C9"},
-      {0x10062, true, U"A\u00C9B"},  // only the low 16 bits are typed
-      {'c', true, U"A\u00C9BC"},
-      {'d', false, U"A\u00C9BC"},  // full
-  };
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.key);
-    EXPECT_EQ(field.type(step.key), step.handled);
-    EXPECT_EQ(textOf(field.entry), step.text);
-  }
-}
-
-// Enter accepts the text and is passed on to keyDownCb; an accepted field takes no more edits.
-TEST(uiEntryWidget, EraseAndEnterEditAndAccept) {
-  Field field;
   std::vector<int> heard;
   field.entry.keyDownCb = [](uiWidget*, void* client, int key) {
     static_cast<std::vector<int>*>(client)->push_back(key);
     return true;
   };
   field.entry.cbClient = &heard;
-  EXPECT_TRUE(field.keyDown(UIK_ERASE)) << "erase on an empty field is still handled";
-  field.type('a');
-  field.type('b');
-  EXPECT_TRUE(field.keyDown(UIK_ERASE));
-  EXPECT_EQ(textOf(field.entry), U"A");
-  EXPECT_FALSE(field.keyDown('x')) << "other keys are neither handled nor passed on";
-  EXPECT_TRUE(field.keyDown(UIK_ENTER));
-  EXPECT_TRUE(field.entry.isAccepted());
-  EXPECT_FALSE(field.type('c'));
-  EXPECT_FALSE(field.keyDown(UIK_ERASE));
-  EXPECT_EQ(textOf(field.entry), U"A");
+  struct Step {
+    e_uiEvent event;
+    int key;
+    bool handled;
+    std::u32string text;
+  } steps[] = {
+      {UIE_KEYDOWN, UIK_ERASE, true, U""},
+      {UIE_CHAR, 'a', true, U"A"},
+      {UIE_CHAR, 13, false, U"A"},
+      {UIE_CHAR, 0x10A, false, U"A"},  // judged by its low byte, 10
+      {UIE_CHAR, 'q', false, U"A"},    // not in the font
+      {UIE_CHAR, 0xE9, true, U"A\u00C9"},
+      {UIE_CHAR, 0x10062, true, U"A\u00C9B"},  // only the low 16 bits are typed
+      {UIE_CHAR, 'c', true, U"A\u00C9BC"},
+      {UIE_CHAR, 'd', false, U"A\u00C9BC"},  // full
+      {UIE_KEYDOWN, UIK_ERASE, true, U"A\u00C9B"},
+      {UIE_KEYDOWN, 'x', false, U"A\u00C9B"},  // neither handled nor passed on
+      {UIE_KEYDOWN, UIK_ENTER, true, U"A\u00C9B"},
+      {UIE_CHAR, 'c', false, U"A\u00C9B"},
+      {UIE_KEYDOWN, UIK_ERASE, false, U"A\u00C9B"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.key);
+    EXPECT_EQ(field.entry.inputEvent(step.event, 0, 0, step.key, false, false), step.handled);
+    EXPECT_EQ(textOf(field.entry), step.text);
+  }
   EXPECT_EQ(heard, std::vector<int> {UIK_ENTER});
+  EXPECT_TRUE(field.entry.isAccepted());
   field.entry.reset();
   EXPECT_FALSE(field.entry.isAccepted());
   EXPECT_EQ(textOf(field.entry), U"");
