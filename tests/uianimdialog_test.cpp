@@ -98,30 +98,6 @@ TEST(uiAnimDialog, PushBehindAnEnteringDialogThenPopBoth) {
   EXPECT_EQ(screen.sound.played[0].name + screen.sound.played[1].name, "inout");
 }
 
-// Each dialog leaves in turn: its out-animation runs, and the next pop waits for it.
-TEST(uiAnimDialog, ClearWaitsForEachDialogsOutAnimation) {
-  Screen screen;
-  std::vector<uiAnimDialog*> dialogs;
-  for (const char* name : {"a", "b"})
-    dialogs.push_back(screen.add(name, "AnimOut style = Trivial\nAnimOut Time = 200\n"
-                                       "AnimOut Loc = 5 5"));
-  for (uiAnimDialog* dialog : dialogs)
-    screen.ui.pushDialog(dialog, false);
-  screen.frame(dialogs);
-  screen.ui.clearDialogStack(true);
-  std::vector<std::string> rows;
-  for (int frame = 1; frame <= 6; ++frame)
-    rows.push_back(screen.frame(dialogs));
-  EXPECT_EQ(rows, (std::vector<std::string> {
-                      "a 1/1 0,0 b 3/1 0,0 | stack b a | focus b a | key -",
-                      "a 1/1 0,0 b 0/3 5,5 | stack b a | focus b a | key -",
-                      "a 1/1 0,0 b 0/3 5,5 | stack a | focus a a | key a",
-                      "a 3/1 0,0 b 0/3 5,5 | stack a | focus a a | key -",
-                      "a 0/3 5,5 b 0/3 5,5 | stack a | focus a a | key -",
-                      "a 0/3 5,5 b 0/3 5,5 | stack | focus | key -",
-                  }));
-}
-
 // Each entry completes by its own time; an entry without a widget holds nothing back.
 TEST(uiAnimDialog, SubAnimationsCompleteByTheLongestEntry) {
   Screen screen;

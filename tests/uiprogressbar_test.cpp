@@ -30,7 +30,6 @@ TEST(uiProgressBar, DrawsThePartOfTheFrameThatMatchesTheDisplayedValue) {
     const char* call;  // empty: nothing drawn
   } cases[] = {
       {false, false, 0, 100, 50, "x=11 y=22 width=100 height=100"},
-      {false, false, 0, 100, 150, "x=11 y=22 width=200 height=100"},
       {true, false, 0, 100, 25, "x=11 y=97 srcX=0 srcY=75 width=200 height=25"},
       {true, true, 0, 100, 25, "x=11 y=22 width=200 height=75"},
       {false, false, 50, 50, 50, ""},  // an empty range

@@ -86,11 +86,8 @@ TEST(uiTextWidget, KeyLinesAndTheirMessages) {
       {"font = small extra\ntext = TITLE\njustify = right\njustify = LEFT", "", "justify=1 Menu"},
       {"font = small\njustify = CENTER\ntext = TITLE\ntext = ", "", "justify=2 Menu"},
       {"font small", "...expected: \"^C00FF00font = \"val\"^c\"\f", ""},
-      {"font = nosuch", "...failed to create font: nosuch for label\f", ""},
       {"font = " + std::string(300, 'f'),
        "...failed to create font: " + std::string(259, 'f') + " for label\f", ""},
-      {"font = small\njustify = TOP", "...expected: \"^C00FF00justify = \"val\"^c\"\f",
-       "justify=0 "},
       {"font = small\ntext Hello", "...expected: \"^C00FF00text = val^c\"\f", "justify=0 "},
   };
   for (const Case& c : cases) {

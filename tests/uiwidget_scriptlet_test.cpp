@@ -47,7 +47,6 @@ TEST_F(uiWidgetScriptlet, LinesApplyAsInTheWidgetsOwnBlock) {
   };
   const Case cases[] = {
       {"}\nx = 5\n", 100, 0, {}},
-      {"{\nx = 5\n}\nx = 6\n", 5, 0, {}},
       {"child c = uiNonVisualWidget\n{\n  x = 3\n}\nx = 7\n", 7, 1, {}},
       {"bogus = 1\n", 100, 0, {"...[w:1] Unknown parameter: ^C00FF00bogus\f"}},
   };
