@@ -48,13 +48,3 @@ TEST(uiSprite, PlaybackTiming) {
   sprite.setAnim(2, true, true, 0);
   EXPECT_EQ(play(sprite, 2, 200), (Frames {0, 0}));
 }
-
-TEST(uiSprite, KeysAndTheirMessages) {
-  CaptureLog log;
-  log.expect("...expected: \"^C00FF00loop = BOOLEAN^c\"\f");
-  log.expect("...Expected: true or false\f");
-  uiSprite sprite;
-  applyKeys(sprite, "rate = 40\nLoop = TRUE\nclear = false\nloop false\nanimate = maybe\n");
-  EXPECT_EQ(sprite.rate, 40u);
-  EXPECT_TRUE(sprite.looping && !sprite.clear && !sprite.animating);
-}
