@@ -103,29 +103,6 @@ TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsMessage) {
   }
 }
 
-// Each piece as "in: action flashes delay duration | text hold | out: ...". "%i" numbers: octal
-// after a leading 0, hexadecimal after 0x, signed; text after the last piece is ignored.
-TEST(uiDigitalBanner, PiecesAreReadFromTheMarkup) {
-  auto action = [](const uiDigitalBanner::dbPieceAction_t& a) {
-    return std::to_string(a.action) + " " + std::to_string(a.flashes) + " " +
-           std::to_string(a.delay) + " " + std::to_string(a.duration);
-  };
-  CaptureLog log;
-  Ticker ticker;
-  ticker.banner.print(0u, "%s",
-                      "^P|ON;010;0x10|AB;-0x1|FLASH;2;-5;07|^p^P|UP;2;3|CDE;4|DOWN;5;6|^p more");
-  ASSERT_FALSE(ticker.banner.isEmpty());
-  std::vector<std::string> pieces;
-  for (unsigned int i = 0; i < ticker.banner.firstMessage->pieceCount; ++i) {
-    const auto& piece = ticker.banner.firstMessage->pieces[i];
-    pieces.push_back(action(piece.in) + " | " + piece.text + " " + std::to_string(piece.hold) +
-                     " | " + action(piece.out));
-  }
-  EXPECT_EQ(pieces, (std::vector<std::string> {"0 0 8 16 | AB -1 | 2 2 -5 7",
-                                               "5 0 2 3 | CDE 4 | 6 0 5 6"}));
-  EXPECT_EQ(ticker.banner.firstMessage->width, 50);
-}
-
 // Equal priorities keep their order; a full list evicts the highest, or refuses the new message.
 // The short form formats once and takes the result literally.
 TEST(uiDigitalBanner, TheListIsOrderedByPriorityAndBounded) {
@@ -152,7 +129,8 @@ TEST(uiDigitalBanner, TheListIsOrderedByPriorityAndBounded) {
 }
 
 // Each row: an action as the piece enters and as it leaves, then what is drawn ("x,y height
-// alpha") halfway through the phase's 1000 ms and at its end.
+// alpha") halfway through the phase's 1000 ms and at its end. Numbers are read as by "%i": the
+// last row waits 500 ms (octal) and moves in 500 ms (hexadecimal).
 TEST(uiDigitalBanner, PiecesMoveAsTheirActionsSay) {
   struct Case {
     const char* action;
@@ -168,7 +146,7 @@ TEST(uiDigitalBanner, PiecesMoveAsTheirActionsSay) {
       {"RIGHT;0;1000", "25,0 16 255", "150,0 16 255", "275,0 16 255", "400,0 16 255"},
       {"UP;0;1000", "150,20 20 255", "150,0 16 255", "150,-20 16 255", "150,-40 16 255"},
       {"DOWN;0;1000", "150,-20 16 255", "150,0 16 255", "150,20 20 255", "150,40 0 255"},
-      {"LEFT;500;500", "400,0 16 255", "150,0 16 255", "150,0 16 255", "-100,0 16 255"},
+      {"LEFT;0764;0x1F4", "400,0 16 255", "150,0 16 255", "150,0 16 255", "-100,0 16 255"},
   };
   CaptureLog log;
   for (const Case& c : cases) {

@@ -59,22 +59,6 @@ struct Stage {
 
 }  // namespace
 
-// More focus entries than the manager keeps inside itself are freed with it, and so is its lock.
-TEST(uiSubsystem, PublishesItselfAndFreesEverything) {
-  LeakCheck leaks;
-  {
-    uiSubsystem ui;
-    EXPECT_EQ(g_ui, &ui);
-    ui.forceTerminate();
-    EXPECT_TRUE(uiWidget::s_terminate);
-    EXPECT_EQ(ui.initialize(nullptr), 1);
-    EXPECT_FALSE(uiWidget::s_terminate);
-    for (int i = 0; i < 40; ++i)
-      ui.pushInputFocusWidget(nullptr);
-  }
-  EXPECT_EQ(g_ui, nullptr);
-}
-
 TEST(uiSubsystem, MissingLockStopsTheProgram) {
   EXPECT_DEATH(
       {

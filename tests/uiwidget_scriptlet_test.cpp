@@ -39,31 +39,6 @@ std::vector<std::string> cachedNames() {
 
 }  // namespace
 
-TEST_F(uiWidgetScriptlet, LinesApplyAsInTheWidgetsOwnBlock) {
-  struct Case {
-    const char* text;
-    int x, children;
-    std::vector<std::string> messages;
-  };
-  const Case cases[] = {
-      {"}\nx = 5\n", 100, 0, {}},
-      {"child c = uiNonVisualWidget\n{\n  x = 3\n}\nx = 7\n", 7, 1, {}},
-      {"bogus = 1\n", 100, 0, {"...[w:1] Unknown parameter: ^C00FF00bogus\f"}},
-  };
-  TempDir dir;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    CaptureLog log;
-    for (const std::string& message : c.messages)
-      log.expect(message);
-    Tree widget = makeWidget("w");
-    widget->x = 100;
-    widget->applyScriptlet(dir.write(std::to_string(&c - cases) + ".scr", c.text).c_str());
-    EXPECT_EQ(widget->x, c.x);
-    EXPECT_EQ(childCount(widget.get()), c.children);
-  }
-}
-
 // A name is found whatever its case; the cached text does not see the file change until the
 // cache is emptied; the least recently used entry is evicted; a failed open caches nothing.
 TEST_F(uiWidgetScriptlet, CacheKeepsTheMostRecentlyUsedTexts) {

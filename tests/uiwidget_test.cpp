@@ -329,34 +329,6 @@ TEST(uiWidget, RoutingOffersTheWidgetThenChildrenNewestFirst) {
   }
 }
 
-TEST(uiWidget, GlobalFocusWidgetsHearWhatTheOwnerDeclines) {
-  LeakCheck leaks;
-  Listener listener;
-  Tree root(make(nullptr, "root", "uiNonVisualWidget", 0, 0, 400, 400));
-  uiWidget* target = make(make(root.get(), "panel", "uiNonVisualWidget", 100, 100, 300, 300),
-                          "target", "uiInputHandler", 10, 10, 50, 50);
-  uiWidget* owner = make(root.get(), "owner", "uiInputHandler", 20, 20, 60, 60);
-  uiWidget* ownerChild = make(owner, "ownerChild", "uiInputHandler", 0, 0, 500, 500);
-  root->setInputFocus(true, true);
-  listener.listenTo({target, owner, ownerChild});
-  owner->addGlobalInputFocusWidget("ROOT.panel.target");
-  owner->addGlobalInputFocusWidget("root.nowhere");
-  CaptureLog log;
-  log.expect("uiWidget::getWidget(): Unknown name: ^C0000FFroot.nowhere^c\f");
-  log.expect("addGlobalInputFocusWidget(): unknown widget: ^CFFFF00root.nowhere^c\f");
-  root->initialize();
-  EXPECT_EQ(target, owner->globalFocusList->next->widget);
-  EXPECT_EQ(nullptr, owner->globalFocusList->next->next);
-
-  // The owner gets the point in its parent's frame; the target hears it in its own.
-  EXPECT_FALSE(owner->inputEvent(UIE_MOUSEDOWN, 115, 115, 0, false, false));
-  listener.handler = "ownerChild";
-  EXPECT_TRUE(owner->inputEvent(UIE_MOUSEDOWN, 115, 115, 0, false, false));
-  EXPECT_EQ((Journal {"ownerChild bounds 95,95", "ownerChild press 95,95", "target bounds 15,15",
-                      "target press 15,15", "ownerChild bounds 95,95", "ownerChild press 95,95"}),
-            listener.calls);
-}
-
 TEST(uiWidget, TraceFindsTheFirstMatchInPreOrder) {
   LeakCheck leaks;
   Journal journal;
