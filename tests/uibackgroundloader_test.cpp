@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,41 +34,26 @@ bool waitForState(const uiBackgroundLoader& loader, int state) {
   return loader.getState() == state;
 }
 
-// Counts the widgets that parses create, on whichever thread parses. When held, the first parse
-// stops at its first widget until released: a load that lasts as long as the test needs.
-class ParseWatch {
-public:
-  explicit ParseWatch(bool hold = false) : m_released(!hold) {
-    uiWidget::registerProgCb(&ParseWatch::report, this);
-  }
+// Counts the widgets that parses create, on whichever thread parses. While the test holds the
+// gate, a parse stops at its first widget: a load that lasts as long as the test needs.
+struct ParseWatch {
+  ParseWatch() { uiWidget::registerProgCb(&ParseWatch::report, this); }
   ~ParseWatch() { uiWidget::registerProgCb(nullptr, nullptr); }
-
-  int created() const { return m_created; }
-  bool waitUntilParsing() {
-    std::unique_lock<std::mutex> guard(m_mutex);
-    return m_changed.wait_for(guard, k_patience, [this] { return m_created > 0; });
-  }
-  void release() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_released = true;
-    m_changed.notify_all();
-  }
-
-private:
   static void report(uiWidget* widget, void* client, e_uiProgressEvent event) {
     auto* watch = static_cast<ParseWatch*>(client);
     if (event != UIPROG_CREATED || !widget)
       return;
-    std::unique_lock<std::mutex> guard(watch->m_mutex);
-    ++watch->m_created;
-    watch->m_changed.notify_all();
-    watch->m_changed.wait(guard, [watch] { return watch->m_released; });
+    ++watch->created;
+    std::lock_guard<std::mutex> wait(watch->gate);
   }
-
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::atomic<int> m_created {0};
-  bool m_released;
+  bool waitUntilParsing() {
+    const auto deadline = std::chrono::steady_clock::now() + k_patience;
+    while (created == 0 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return created > 0;
+  }
+  std::atomic<int> created {0};
+  std::mutex gate;
 };
 
 }  // namespace
@@ -86,7 +70,7 @@ TEST(uiBackgroundLoader, LaterRequestReplacesAnUnservedOneAndIsCollectedOnce) {
   Tree tree(loader.getWidget(nullptr));
   ASSERT_TRUE(tree);
   EXPECT_STREQ(tree->name, "menu");
-  EXPECT_EQ(watch.created(), 2) << "the panel was never loaded";
+  EXPECT_EQ(watch.created, 2) << "the panel was never loaded";
   EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the tree is handed out once";
 }
 
@@ -107,7 +91,8 @@ TEST(uiBackgroundLoader, LoadsAndDestructionDeleteOnlyTheTreesStillHeld) {
 TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   uiSubsystem ui;
   LeakCheck leaks;
-  ParseWatch watch(true);
+  ParseWatch watch;
+  watch.gate.lock();
   auto* loader = new uiBackgroundLoader(k_fastPoll);
   loader->loadWidget(k_panel.c_str());
   EXPECT_TRUE(watch.waitUntilParsing());
@@ -115,20 +100,21 @@ TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   const auto deadline = std::chrono::steady_clock::now() + k_patience;
   while (!loader->terminateRequested && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  watch.release();
+  watch.gate.unlock();
   destroyer.join();
-  EXPECT_EQ(watch.created(), 3) << "the load under way was finished";
+  EXPECT_EQ(watch.created, 3) << "the load under way was finished";
 }
 
 TEST(uiBackgroundLoader, ForcedTerminationEndsTheLoadWithNull) {
   uiSubsystem ui;
   LeakCheck leaks;
-  ParseWatch watch(true);
+  ParseWatch watch;
+  watch.gate.lock();
   uiBackgroundLoader loader(k_fastPoll);
   loader.loadWidget(k_panel.c_str());
   EXPECT_TRUE(watch.waitUntilParsing());
   ui.forceTerminate();
-  watch.release();
+  watch.gate.unlock();
   EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the parse discarded what it built";
   ui.initialize(nullptr);
 }
