@@ -98,10 +98,6 @@ struct TypeTableScope {
   }
 };
 
-uiWidget* nullAllocator() {
-  return nullptr;
-}
-
 }  // namespace
 
 // Each row is one state with its setter, override and hooks; the rules are shared.
@@ -130,14 +126,12 @@ TEST(uiWidget, RecursiveSettersSkipOverriddenChildrenAndDialogs) {
     uiWidget* plain = probe(root, "plain", journal);
     uiWidget* leaf = probe(plain, "leaf", journal);
     (held->*row.hold)(true);
-
     (root->*row.set)(true, true);
     (root->*row.set)(true, true);  // no change: no hook
     (plain->*row.set)(false, false);
     EXPECT_EQ((Journal {"root " + row.on, "plain " + row.on, "leaf " + row.on, "plain " + row.off}),
               journal);
     EXPECT_TRUE((leaf->*row.get)() && !(held->*row.get)());
-
     // A child added with inherited states runs its own hooks and its subtree's.
     journal.clear();
     uiWidget* late = probe(nullptr, "late", journal);
@@ -274,6 +268,7 @@ TEST(uiWidget, EveryRegisteredTypeIsMadeByNameAndSurvivesFailedAllocations) {
 
 TEST(uiWidget, TypeRegistryLookupsAndLimits) {
   TypeTableScope table;
+  const uiWidgetAllocator nullAllocator = []() -> uiWidget* { return nullptr; };
   CaptureLog log;
   log.expect("...attempt to instance an invalid ui type: \"uiWidget\"\f");
   EXPECT_EQ(nullptr, uiWidget::allocWidget("w", "uiWidget"));
