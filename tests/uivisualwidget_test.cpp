@@ -35,36 +35,22 @@ TEST(uiVisualWidget, CreatesItsSpriteOnActivationAndReleasesItOnDeactivation) {
   EXPECT_TRUE(gfx.failures.empty());
 }
 
-TEST(uiVisualWidget, DrawsOneFrameOrAGridOfTiles) {
-  struct Case {
-    int rows, columns, sortLevel;
-    Lines expected;
-  } cases[] = {
-      {2, 2, -1,
-       {"blt depth=2 sprite=1 x=103 y=204 anim=1 frame=2 alpha=90",
-        "blt depth=2 sprite=1 x=113 y=204 anim=1 frame=2 alpha=90",
-        "blt depth=2 sprite=1 x=103 y=224 anim=1 frame=2 alpha=90",
-        "blt depth=2 sprite=1 x=113 y=224 anim=1 frame=2 alpha=90"}},
-      {1, 1, 7, {"bltSort depth=2 sortLevel=7 sprite=1 x=103 y=204 anim=1 frame=2 alpha=90"}},
-  };
+TEST(uiVisualWidget, DrawsAGridOfTiles) {
   RecordingGfx gfx;
   gfx.defineSprite("tile", 10, 20, 1, 4);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.sortLevel);
-    uiVisualWidget widget;
-    widget.x = 3;
-    widget.y = 4;
-    widget.setDepth(2u);
-    widget.setSprite("tile", 1, 2, true);
-    widget.tileRows = c.rows;
-    widget.tileColumns = c.columns;
-    widget.setSortLevel(c.sortLevel);
-    widget.setAlpha(90, 0, 0, false);
-    widget.setVisible(true, false);
-    gfx.clearCalls();
-    widget.render(100, 200);
-    EXPECT_EQ(gfx.calls, c.expected);
-  }
+  uiVisualWidget widget;
+  widget.x = 3;
+  widget.y = 4;
+  widget.setSprite("tile", 1, 2, true);
+  widget.tileRows = widget.tileColumns = 2;
+  widget.setAlpha(90, 0, 0, false);
+  widget.setVisible(true, false);
+  gfx.clearCalls();
+  widget.render(100, 200);
+  EXPECT_EQ(gfx.calls, (Lines {"blt depth=0 sprite=1 x=103 y=204 anim=1 frame=2 alpha=90",
+                               "blt depth=0 sprite=1 x=113 y=204 anim=1 frame=2 alpha=90",
+                               "blt depth=0 sprite=1 x=103 y=224 anim=1 frame=2 alpha=90",
+                               "blt depth=0 sprite=1 x=113 y=224 anim=1 frame=2 alpha=90"}));
 }
 
 // The time past the delay is dropped; past its duration the fade rests on its target.
