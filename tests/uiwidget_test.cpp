@@ -324,34 +324,24 @@ TEST(uiWidget, RoutingOffersTheWidgetThenChildrenNewestFirst) {
   }
 }
 
+// The trace reports the first widget of the type in pre-order, in its own frame; a widget placed
+// on the screen is hit in screen terms. When the record cannot be made the search reports no hit
+// rather than a deeper widget.
 TEST(uiWidget, TraceFindsTheFirstMatchInPreOrder) {
   LeakCheck leaks;
   Journal journal;
   Tree root(make(nullptr, "root", "uiNonVisualWidget", 0, 0, 400, 400));
   uiWidget* handler = make(root.get(), "handler", "uiInputHandler", 100, 100, 200, 200);
-  uiWidget* probed = probe(handler, "probe", journal, 10, 10, 50, 50);  // first in pre-order
-  uiWidget* placed = make(handler, "placed", "uiInputHandler", 300, 300, 310, 310);
-  placed->setWidgetFlags(WF_ROOT_COORDS);
-  struct Case {
-    int x, y;
-    const char* type;
-    uiWidget* hit;
-    std::string hitAt;
-  };
-  const Case cases[] = {
-    {115, 115, "PROBE", probed, "15,15"},
-    {5, 5, "uiInputHandler", nullptr, ""},
-    {305, 305, "uiInputHandler", placed, "305,305"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(at(c.x, c.y));
-    _uiTrace_s* hit = root->trace(7, c.x, c.y, c.type);
-    EXPECT_EQ(c.hit, hit ? hit->widget : nullptr);
-    EXPECT_EQ(c.hitAt, hit ? at(hit->x, hit->y) : "");
+  probe(handler, "probe", journal, 10, 10, 50, 50);
+  make(handler, "placed", "uiInputHandler", 300, 300, 310, 310)->setWidgetFlags(WF_ROOT_COORDS);
+  std::string hits;
+  for (auto c : {std::make_pair(115, "PROBE"), {5, "uiInputHandler"}, {305, "uiInputHandler"}}) {
+    _uiTrace_s* hit = root->trace(7, c.first, c.first, c.second);
+    hits += hit ? std::string(hit->widget->name) + " " + at(hit->x, hit->y) + ", " : "-, ";
     if (hit)
       g_MemoryPtr->free(9, hit);
   }
-  // When the record cannot be made the search reports no hit rather than a deeper widget.
+  EXPECT_EQ(hits, "probe 15,15, -, placed 305,305, ");
   FailingMemory failing(1);
   EXPECT_EQ(nullptr, root->trace(0, 115, 115, nullptr));
 }
