@@ -35,24 +35,6 @@ TEST(uiVisualWidget, CreatesItsSpriteOnActivationAndReleasesItOnDeactivation) {
   EXPECT_TRUE(gfx.failures.empty());
 }
 
-TEST(uiVisualWidget, DrawsAGridOfTiles) {
-  RecordingGfx gfx;
-  gfx.defineSprite("tile", 10, 20, 1, 4);
-  uiVisualWidget widget;
-  widget.x = 3;
-  widget.y = 4;
-  widget.setSprite("tile", 1, 2, true);
-  widget.tileRows = widget.tileColumns = 2;
-  widget.setAlpha(90, 0, 0, false);
-  widget.setVisible(true, false);
-  gfx.clearCalls();
-  widget.render(100, 200);
-  EXPECT_EQ(gfx.calls, (Lines {"blt depth=0 sprite=1 x=103 y=204 anim=1 frame=2 alpha=90",
-                               "blt depth=0 sprite=1 x=113 y=204 anim=1 frame=2 alpha=90",
-                               "blt depth=0 sprite=1 x=103 y=224 anim=1 frame=2 alpha=90",
-                               "blt depth=0 sprite=1 x=113 y=224 anim=1 frame=2 alpha=90"}));
-}
-
 // The time past the delay is dropped; past its duration the fade rests on its target.
 TEST(uiVisualWidget, FadeWaitsForItsDelayAndStopsAtItsTarget) {
   struct Case {
