@@ -67,32 +67,27 @@ TEST(uiAnimWidget, BezierPositionsForTheControlPoints) {
 
 // On the second frame, 250 of 1000 ms in, and at the end, where every style rests at its loc.
 TEST(uiAnimWidget, EachStyleOnItsSecondFrameAndAtTheEnd) {
-  struct Case {
-    const char* style;
-    int x, dotAlpha;
-    size_t masks;  // of alpha 50
-    const char* status;
-  } cases[] = {
-      {"Trivial", 10, 255, 0, "2/1 visible active"},
-      {"AlphaFade", 10, 100, 0, "2/1 visible active"},
-      {"SpriteMask", 10, 255, 1, "2/1 visible active"},
-      {"Hidden", 10, 255, 0, "2/1 active"},  // kept active, so that it still finishes
-      {"AlphaFadeWithBezierLerp", 25, 100, 0, "2/1 visible active"},
+  // x, the child's alpha, the mask drawn, the state: a Hidden widget is kept active, so that it
+  // still finishes.
+  const std::pair<const char*, const char*> cases[] = {
+      {"AlphaFade", "10 100 - 2/1 visible active"},
+      {"SpriteMask", "10 255 alpha=50 2/1 visible active"},
+      {"Hidden", "10 255 - 2/1 active"},
+      {"AlphaFadeWithBezierLerp", "25 100 - 2/1 visible active"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.style);
-    Stage stage(std::string("AnimIn style = ") + c.style +
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    Stage stage(std::string("AnimIn style = ") + c.first +
                 "\nAnimIn Time = 1000\nAnimIn Loc = 72 82\nAnimIn AlphaTarget = 200\n"
                 "AnimIn BezierControls = 0.3333333 0.6666667\nAnimIn sprite = mask\n"
                 "AnimIn SpriteVertCount = 1\nAnimIn SpriteHorzCount = 1\n");
     stage.anim().enter();
     stage.frame();
     std::vector<std::string> masks = stage.frame();
-    EXPECT_EQ(stage.panel->x, c.x);
-    EXPECT_EQ(stage.dotAlpha(), c.dotAlpha);
-    EXPECT_EQ(masks, std::vector<std::string>(c.masks, "blt depth=0 sprite=1 x=10 y=20 anim=0 "
-                                                           "frame=0 alpha=50"));
-    EXPECT_EQ(stage.status(), c.status);
+    EXPECT_EQ(std::to_string(stage.panel->x) + " " + std::to_string(stage.dotAlpha()) + " " +
+                  (masks.empty() ? "-" : masks.at(0).substr(masks.at(0).find("alpha="))) + " " +
+                  stage.status(),
+              c.second);
     stage.frame();
     stage.frame();
     EXPECT_EQ(stage.anim().getState(), uiAnimWidget::STATE_IDLE);
