@@ -1,12 +1,10 @@
 #include "uiwidget.h"
 
 #include "tempdir.h"
-#include "testmemory.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -146,24 +144,6 @@ TEST(uiWidgetParse, ChildrenIncludesAndProgressEvents) {
                         "main" + param, "main" + done}));
 }
 
-// The fixture pair includes each other; nesting stops at 32 files and the rest still loads.
-TEST(uiWidgetParse, IncludeCycleStopsAtTheNestingLimit) {
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(UI_TEST_DATA);  // the fixtures name each other relatively
-  LeakCheck leaks;
-  {
-    CaptureLog log;
-    log.expect("...include nesting deeper than 32: \"^C00FF00include_cycle_a.ui^c\"\f");
-    log.expect("...failed to create child for: cycle_b\f");
-    Tree root = load("include_cycle_a.ui");
-    int levels = 0;
-    for (uiWidget* widget = root.get(); widget; widget = firstChild(widget), ++levels)
-      EXPECT_EQ(widget->y, 1) << "the line after the include was read at level " << levels;
-    EXPECT_EQ(levels, 32);
-  }
-  std::filesystem::current_path(previous);
-}
-
 TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
   std::string text = "root = uiNonVisualWidget\n{\n";
   for (int level = 1; level <= 3000; ++level)
@@ -184,28 +164,4 @@ TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
   for (uiWidget* widget = root.get(); firstChild(widget); widget = firstChild(widget))
     ++levels;
   EXPECT_EQ(levels, 256);
-}
-
-// Every allocation of a load fails in turn: each run ends with nothing left behind.
-TEST(uiWidgetParse, FailedAllocationsLeaveNothingBehind) {
-  TempDir dir;
-  std::string scriptlet = dir.write("common.scr", "y = 2\nchild s = uiNonVisualWidget\n{\n}\n");
-  std::string inner = dir.write("inner.ui", "inner = uiInputHandler\n{\n  #scriptlet " +
-                                                scriptlet + "\n  globalinputfocus = main\n}\n");
-  std::string main = dir.write("main.ui", "main = uiNonVisualWidget\n{\n  child a = "
-                                          "uiNonVisualWidget\n  {\n    depth = #parent\n  }\n"
-                                          "  child #" + inner + "\n}\n");
-  int failing = 1;
-  for (;; ++failing) {
-    SCOPED_TRACE(failing);
-    CaptureLog log;
-    FailingMemory memory(failing);
-    LeakCheck leaks;
-    load(main).reset();
-    uiWidget::s_freeScripletCache();
-    log.clear();  // which message a failure gives depends on where it struck
-    if (memory.failures() == 0)
-      break;
-  }
-  EXPECT_GT(failing, 10) << "the load should make more allocations than this";
 }
