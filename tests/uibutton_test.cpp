@@ -81,19 +81,6 @@ TEST(uiButton, InputSequences) {
   EXPECT_FALSE(f.button.pressed);
 }
 
-// A press within five frames of a click is swallowed: it reaches neither the game nor the stack.
-TEST(uiButton, PressWithinFiveFramesOfAClickIsSwallowed) {
-  for (unsigned long long later : {5ull, 6ull}) {
-    SCOPED_TRACE(later);
-    ButtonFixture f;
-    f.input({UIE_MOUSEDOWN, UIE_MOUSEUP}, 15, 15);
-    f.take();
-    uiWidget::s_frameNumber += later;
-    EXPECT_TRUE(f.button.inputEvent(UIE_MOUSEDOWN, 15, 15, 0, false, false));
-    EXPECT_EQ(f.take(), later > 5 ? Lines {"press 15 15"} : Lines {});
-  }
-}
-
 // The hotkey is a complete click at the top left corner; other keys reach keyDownCb only while
 // the pointer is over the button.
 TEST(uiButton, HotkeyIsACompleteClickAtTheTopLeftCorner) {

@@ -1,6 +1,5 @@
 #include "uidialog.h"
 
-#include "uiparticlesystem.h"
 #include "uisubsystem.h"
 
 #include "testmemory.h"
@@ -250,20 +249,4 @@ TEST(uiDialog, TabNodeThatCannotBeAllocatedIsNotAdded) {
   EXPECT_FALSE(entry->getInputFocus());
   dialog.addTabEntry(entry);
   EXPECT_TRUE(dialog.tabCurrent == dialog.tabHead && entry->getInputFocus());
-}
-
-TEST(uiDialog, ResetRestartsEveryParticleSystemBelowTheDialog) {
-  WidgetStage stage;
-  stage.gfx.defineParticleSystem("sparks.psi");
-  uiDialog dialog;
-  uiWidget* panel = uiWidget::allocWidget("panel", "uiNonVisualWidget");
-  auto* spark = new uiParticleSystem;
-  auto* smoke = new uiParticleSystem;
-  spark->loadPsys("sparks.psi");
-  smoke->loadPsys("sparks.psi");
-  panel->addChild(spark, false);  // deeper than a direct child
-  dialog.addChild(panel, false);
-  dialog.addChild(smoke, false);
-  dialog.reset();
-  EXPECT_EQ(stage.gfx.callsOf("addEvent").size(), 2u);
 }

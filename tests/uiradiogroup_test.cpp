@@ -54,12 +54,3 @@ TEST(uiRadioGroup, SelectsAndReadsThroughContainersButNotNestedGroups) {
   EXPECT_EQ(inner->getValue(), 3);
   EXPECT_EQ(outer->getValue(), 3);
 }
-
-TEST(uiRadioGroup, ValueLineSelectsOnlyAmongButtonsAlreadyRead) {
-  CaptureLog log;
-  Tree group(parseWidget("group = uiRadioGroup\n{\n child a = uiRadioButton\n {\n  value = 1\n }\n"
-                         " VALUE = 1\n child b = uiRadioButton\n {\n  value = 1\n }\n}\n"));
-  ASSERT_TRUE(group);
-  EXPECT_TRUE(static_cast<uiRadioButton*>(group->getWidget("group.a", 0))->isSelected());
-  EXPECT_FALSE(static_cast<uiRadioButton*>(group->getWidget("group.b", 0))->isSelected());
-}
