@@ -75,18 +75,15 @@ std::string markup(const std::string& in, const std::string& text, int hold,
 TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsMessage) {
   const std::string good = markup("ON;0;5", "A", 0, "OFF;0;5");
   const std::string start = refused("Invalid Syntax ('^P').");
-  const std::string end = refused("Invalid Syntax ('^p').");
-  const std::string bar = refused("Invalid Syntax ('|').");
-  const std::string semicolon = refused("Invalid Syntax (';').");
   struct Case {
     std::string text;
     std::string message;
   } cases[] = {
       {"HELLO", start},
       {good + " " + good, start},
-      {"^P|ON;0;5|A;0|OFF;0;5|x^p", end},
-      {"^P|ON;0;5|A;soon|OFF;0;5|^p", bar},
-      {"^P|ON;0;5|A;0|FLASH;0;5|^p", semicolon},
+      {"^P|ON;0;5|A;0|OFF;0;5|x^p", refused("Invalid Syntax ('^p').")},
+      {"^P|ON;0;5|A;soon|OFF;0;5|^p", refused("Invalid Syntax ('|').")},
+      {"^P|ON;0;5|A;0|FLASH;0;5|^p", refused("Invalid Syntax (';').")},
       {"^P|on;0;500|X;0|OFF;0;500|^p", refused("Invalid Piece Action ('on').")},
       {"^P|" + std::string(32, 'O') + ";0;5|A;0|OFF;0;5|^p",
        refused("Invalid Piece Action ('" + std::string(32, 'O') + "').")},
