@@ -2,53 +2,41 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
 
 namespace {
 
-// A routine that runs until the test lets it go, then ends with 42.
-struct Gate {
-  std::mutex mutex;
-  std::condition_variable opened;
-  bool open = false;
-  bool finished = false;
-
-  static unsigned int routine(void* argument) {
-    auto* gate = static_cast<Gate*>(argument);
-    std::unique_lock<std::mutex> guard(gate->mutex);
-    gate->opened.wait(guard, [gate] { return gate->open; });
-    gate->finished = true;
-    return 42;
-  }
-  void release() {
-    std::lock_guard<std::mutex> guard(mutex);
-    open = true;
-    opened.notify_all();
-  }
-};
+// Runs until the test releases it, then ends with 42.
+unsigned int waitForRelease(void* released) {
+  static_cast<std::shared_future<void>*>(released)->wait();
+  return 42;
+}
 
 }  // namespace
 
-// wait: 1 with no thread, -1 on timeout, 0 and the exit code once the thread has ended.
+// wait: 1 with no thread, -1 on timeout, 0 and the exit code once the thread has ended; the
+// destructor waits for the thread.
 TEST(uiThread, WaitReportsNoThreadTimeoutAndExitCode) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
   uiThread thread;
   unsigned int exitCode = 0;
   EXPECT_EQ(thread.wait(&exitCode, 0), 1);
-  Gate gate;
-  ASSERT_TRUE(thread.start(Gate::routine, &gate));
-  EXPECT_FALSE(thread.start(Gate::routine, &gate)) << "one thread at a time";
+  ASSERT_TRUE(thread.start(waitForRelease, &released));
+  EXPECT_FALSE(thread.start(waitForRelease, &released)) << "one thread at a time";
   EXPECT_EQ(thread.wait(&exitCode, 10), -1);
-  gate.release();
+  release.set_value();
   EXPECT_EQ(thread.wait(&exitCode, uiThread::WAIT_FOREVER), 0);
   EXPECT_EQ(exitCode, 42u);
   EXPECT_EQ(thread.wait(nullptr, 0), 1) << "the holder is empty again";
 
-  Gate second;
+  bool finished = false;
   {
     uiThread waited;
-    ASSERT_TRUE(waited.start(Gate::routine, &second));
-    second.release();
+    ASSERT_TRUE(waited.start([](void* flag) -> unsigned int {
+      *static_cast<bool*>(flag) = true;
+      return 0;
+    }, &finished));
   }
-  EXPECT_TRUE(second.finished) << "the destructor waits for the thread";
+  EXPECT_TRUE(finished) << "the destructor waits for the thread";
 }
