@@ -176,9 +176,6 @@ TEST(uiAnimDialog, KeysAndTheirMessages) {
   }
   ASSERT_EQ(menu->getSubAnimCount(), 2);
   EXPECT_EQ(menu->getSubAnim(0)->widget, menu->getWidget("menu.title", 0));
-  menu->setAnimSound(true, 1, "close");
-  menu->setAnimSound(true, 2, "nowhere");  // no such entry: nothing happens
-  EXPECT_STREQ(menu->getSubAnim(1)->animOut.sound, "close");
 
   // The entries are replaced, giving back their mask sprites.
   applyKeys(*menu, "SubAnimCount = 1");

@@ -147,14 +147,11 @@ TEST(uiButton, KeysFlagsAndDefaultSounds) {
   log.expect("...unknown hotkey: \"^C00FF00KEY_F11^c\"\f");
   log.expect("...expected: \"^C00FF00hotkey = \"val\"^c\"\f");
   log.expect("...expected: \"^C00FF00clicksound = \"string\"^c\"\f");
-  log.expect("...expected: \"^C00FF00particlesystem = \"string\"^c\"\f");
-  log.expect("...expected: \"^C00FF00highlightsound = \"string\"^c\"\f");
   log.expect("Unknown flag: UIP_DONTUPDATE\f");
   uiButton::setDefaultSounds("tick", "buzz");
   Tree widget(parseWidget("ok = uiButton\n{\n hotkey = key_f3\n highlightsound = hum\n"
-                          " hotkey = KEY_F11\n hotkey KEY_SPACE\n clicksound =\n particlesystem\n"
-                          " highlightsound\n flags = UIB_PRESSED | uib_hover | UIP_DONTUPDATE\n"
-                          "}\n"));
+                          " hotkey = KEY_F11\n hotkey KEY_SPACE\n clicksound =\n"
+                          " flags = UIB_PRESSED | uib_hover | UIP_DONTUPDATE\n}\n"));
   uiButton::setDefaultSounds("click", "highlight");
   ASSERT_TRUE(widget);
   auto* button = static_cast<uiButton*>(widget.get());

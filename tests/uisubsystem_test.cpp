@@ -90,19 +90,6 @@ TEST(uiSubsystem, EventsReachTheFocusWidgetInItsOwnFrameAndKeysUseTheStoredMouse
   }
 }
 
-TEST(uiSubsystem, LoadUIInitialisesTheTreeAndPassesFailuresOn) {
-  Stage stage;
-  stage.log.expect("uiSubsystem: could not open file: \"^C00FF00no_such_file.ui^c\"\f");
-  EXPECT_EQ(stage.ui.loadUI("no_such_file.ui"), nullptr);
-  TempDir dir;
-  Tree menu(stage.ui.loadUI(dir.write("load.ui", "menu = uiNonVisualWidget\n{\n"
-                                                 " globalinputfocus = menu.ok\n"
-                                                 " child ok = uiInputHandler\n {\n }\n}\n")
-                                .c_str()));
-  ASSERT_TRUE(menu && menu->globalFocusList);
-  EXPECT_EQ(menu->globalFocusList->widget, menu->getWidget("menu.ok", 0));
-}
-
 // An animated dialog holding one widget of every drawing type, each with the sprite, font or
 // particle system it needs. It animates in and out; the bar glides, the sprite and the buttons
 // animate and the banner plays a message to its end while the frames are counted.
