@@ -84,7 +84,6 @@ TEST(uiEntryWidget, TextIsCutToEntryWidth) {
     std::string message;  // for an entrywidth outside 0..127
     size_t kept;
   } cases[] = {
-      {"entrywidth = 10\n", "", 10},
       {"entrywidth = 200\n", "...[field:2] entrywidth ^C00FF00200^c outside 0..127, using 127\f",
        127},
       {"entrywidth = -5\n", "...[field:2] entrywidth ^C00FF00-5^c outside 0..127, using 0\f", 0},

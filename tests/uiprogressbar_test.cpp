@@ -24,24 +24,21 @@ void setUp(RecordingGfx& gfx, uiProgressBar& bar) {
 
 TEST(uiProgressBar, DrawsThePartOfTheFrameThatMatchesTheDisplayedValue) {
   struct Case {
-    bool vertical, invert;
-    int min, max;
+    const char* keys;  // read on top of the rows before
     float displayed;
     const char* call;  // empty: nothing drawn
   } cases[] = {
-      {false, false, 0, 100, 50, "x=11 y=22 width=100 height=100"},
-      {true, false, 0, 100, 25, "x=11 y=97 srcX=0 srcY=75 width=200 height=25"},
-      {true, true, 0, 100, 25, "x=11 y=22 width=200 height=75"},
-      {false, false, 50, 50, 50, ""},  // an empty range
+      {"", 50, "x=11 y=22 width=100 height=100"},
+      {"vertical = true", 25, "x=11 y=97 srcX=0 srcY=75 width=200 height=25"},
+      {"invert = true", 25, "x=11 y=22 width=200 height=75"},
+      {"min_range = 50\nmax_range = 50", 50, ""},  // an empty range
   };
   RecordingGfx gfx;
   uiProgressBar bar;
   setUp(gfx, bar);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.call);
-    bar.vertical = c.vertical;
-    bar.invert = c.invert;
-    bar.setRange(c.min, c.max);
+    SCOPED_TRACE(c.keys);
+    applyKeys(bar, c.keys);
     bar.displayedValue = c.displayed;
     gfx.clearCalls();
     bar.render(1, 2);

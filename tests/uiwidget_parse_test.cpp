@@ -34,7 +34,6 @@ TEST(uiWidgetParse, HeaderAndBlockForms) {
   const std::string cannotOpen =
       "uiSubsystem: could not open file: \"^C00FF00" + missing + "^c\"\f";
   const Case cases[] = {
-      {"", nullptr, {}},
       {"main uiNonVisualWidget\nmain =\n", nullptr, {header, header}},
       {"junk\nmain = uiNonVisualWidget\n{\n}\nsecond = uiNonVisualWidget\n", "main 0,0 0,0",
        {header}},
@@ -91,8 +90,6 @@ TEST(uiWidgetParse, KeyLines) {
        {"Unknown flag: WF_VISIBLE|WF_ACTIVE\f"}},
       {"flags = WF_VISIBLE WF_ACTIVE\n", "0,0 0,0", 0, WF_VISIBLE,
        {"Invalid syntax: expected \"|\"\f"}},
-      {"flags = WF_ROOT_COORDS | WF_ALPHA_TEST |\n", "0,0 0,0", 0, WF_ROOT_COORDS | WF_ALPHA_TEST,
-       {}},
       {"visible = TRUE\nvisible = maybe\n", "0,0 0,0", 0, 0, {"...Expected: true or false\f"}},
       {"globalinputfocus =\n", "0,0 0,0", 0, 0,
        {"...expected: \"^C00FF00globalinputfocus = val^c\"\f"}},

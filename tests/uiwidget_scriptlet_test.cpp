@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <string>
@@ -50,12 +49,10 @@ TEST_F(uiWidgetScriptlet, CacheKeepsTheMostRecentlyUsedTexts) {
   widget->applyScriptlet(files[0].c_str());
   dir.write("s0.scr", "x = 99\n");
   std::string upper = files[0];
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) {
-    return static_cast<char>(std::toupper(c));
-  });
+  for (char& c : upper)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   widget->applyScriptlet(upper.c_str());
   EXPECT_EQ(widget->x, 0);
-
   for (int i = 1; i < uiWidget::MAX_SCRIPTLETS; ++i)
     widget->applyScriptlet(files[i].c_str());
   widget->applyScriptlet(files[0].c_str());
@@ -64,7 +61,6 @@ TEST_F(uiWidgetScriptlet, CacheKeepsTheMostRecentlyUsedTexts) {
   for (int i = uiWidget::MAX_SCRIPTLETS - 1; i >= 2; --i)
     expected.push_back(files[i]);
   EXPECT_EQ(cachedNames(), expected);
-
   CaptureLog log;
   log.expect("uiSubsystem: could not open file: \"^C00FF00" + files[1] + "^c\"\f");
   std::filesystem::remove(files[1]);
