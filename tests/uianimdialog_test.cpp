@@ -176,7 +176,6 @@ TEST(uiAnimDialog, KeysAndTheirMessages) {
   }
   ASSERT_EQ(menu->getSubAnimCount(), 2);
   EXPECT_EQ(menu->getSubAnim(0)->widget, menu->getWidget("menu.title", 0));
-
   // The entries are replaced, giving back their mask sprites.
   applyKeys(*menu, "SubAnimCount = 1");
   EXPECT_EQ(menu->getSubAnim(0)->widget, nullptr);

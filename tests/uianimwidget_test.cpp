@@ -101,7 +101,6 @@ TEST(uiAnimWidget, StateMachineCatchesUpOneFrameLate) {
                       "3/1 visible active", "0/3", "0/3"}));
   ASSERT_EQ(stage.sound.played.size(), 2u);
   EXPECT_EQ(stage.sound.played[0].name + stage.sound.played[1].name, "whooshswish");
-
   stage.anim().animIn = _AnimData_s {};
   stage.anim().animIn.style = ANIM_ALPHA_FADE_WITH_BEZIER_LERP;
   stage.anim().animIn.locX = 70;
@@ -145,7 +144,6 @@ TEST(uiAnimWidget, RecordKeysAndTheirMessages) {
   EXPECT_EQ(in.sprite, stage.gfx.spriteId("mask"));
   EXPECT_EQ(stage.gfx.spriteUses("other"), 0) << "a second sprite line gives the first back";
   EXPECT_EQ(std::string(in.sound), std::string(127, 's'));
-
   struct Case {
     const char* line;
     const char* message;

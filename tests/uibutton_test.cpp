@@ -64,7 +64,6 @@ TEST(uiButton, InputSequences) {
   f.input({UIE_MOUSEDOWN, UIE_MOUSEUP}, 15, 15);
   EXPECT_EQ(f.take(), (Lines {"sound highlight", "press 15 15", "sound click", "release 15 15"}));
   EXPECT_EQ(f.ui.focusStack, nullptr);
-
   uiWidget::s_frameNumber += 6;
   f.input({UIE_MOUSEDOWN}, 15, 15);
   EXPECT_EQ(f.ui.getInputFocusWidget(), &f.button);
@@ -73,7 +72,6 @@ TEST(uiButton, InputSequences) {
   f.input({UIE_MOUSEMOVE, UIE_MOUSEUP}, 15, 15);  // no press is pending: swallowed
   EXPECT_EQ(f.take(), (Lines {"press 15 15", "sound highlight"}));
   EXPECT_EQ(f.ui.focusStack, nullptr);
-
   f.input({UIE_MOUSEDOWN}, 15, 15);
   f.input({UIE_MOUSEUP}, 80, 80);
   EXPECT_EQ(f.take(), (Lines {"press 15 15"}));

@@ -176,7 +176,6 @@ TEST(uiDigitalBanner, HoldMinusOneLastsUntilAnotherMessageWaits) {
   ticker.piece().time = INT_MAX - 10;
   ticker.frame(1000);
   EXPECT_EQ(ticker.piece().time, INT_MAX);
-
   ticker.banner.print(0u, "%s", markup("ON;0;0", "B", 0, "OFF;0;0").c_str());
   std::vector<std::string> seen;
   for (int frame = 0; frame < 5; ++frame)
@@ -221,7 +220,6 @@ TEST(uiDigitalBanner, NarrowedOrFontlessBannersStayInBounds) {
   narrowed.banner.print(0u, "%s", markup("ON;0;0", "ABCDEFGHIJ", 0, "OFF;0;0").c_str());
   narrowed.banner.width = 50;
   EXPECT_EQ(narrowed.frame(0), "0,0 16 255 ABCDEFGHIJ");
-
   BannerGfx gfx;
   uiDigitalBanner banner;
   banner.setVisible(true, false);

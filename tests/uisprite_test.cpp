@@ -40,11 +40,9 @@ TEST(uiSprite, PlaybackTiming) {
   gfx.clearCalls();
   sprite.render(0, 0);
   EXPECT_TRUE(gfx.calls.empty()) << "a cleared sprite is not drawn once it has played";
-
   sprite.setAnim(1, true, false, 500);  // the timer restarts once the delay is over
   EXPECT_EQ(play(sprite, 8, 100), (Frames {0, 0, 0, 0, 0, 0, 1, 1}));
   EXPECT_EQ(play(sprite, 3, 1000), (Frames {2, 3, 0}));  // one frame per update, looping
-
   sprite.setAnim(2, true, true, 0);
   EXPECT_EQ(play(sprite, 2, 200), (Frames {0, 0}));
 }

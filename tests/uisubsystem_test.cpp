@@ -147,7 +147,6 @@ TEST(uiSubsystem, FramesAndInputOverEveryDrawingTypeCallNoAllocator) {
     ui.render(16);
   EXPECT_EQ(memory.allocCalls() + memory.freeCalls() + news.calls(), 0);
   EXPECT_EQ(ui.topDialog(), nullptr);
-
   // Every widget drew: the sprites, a bar's part of a frame, text, the banner and the particles.
   std::string calls;
   for (const std::string& call : gfx.calls)

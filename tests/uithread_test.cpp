@@ -29,7 +29,6 @@ TEST(uiThread, WaitReportsNoThreadTimeoutAndExitCode) {
   EXPECT_EQ(thread.wait(&exitCode, uiThread::WAIT_FOREVER), 0);
   EXPECT_EQ(exitCode, 42u);
   EXPECT_EQ(thread.wait(nullptr, 0), 1) << "the holder is empty again";
-
   bool finished = false;
   {
     uiThread waited;
