@@ -153,10 +153,7 @@ TEST(uiAnimDialog, MasksOfNestedEntriesAndInputWhileAnimating) {
 TEST(uiAnimDialog, KeysAndTheirMessages) {
   Screen screen;
   uiAnimDialog* menu = screen.add("menu", "child title = uiVisualWidget\n{\nx = 7\ny = 8\n}\n");
-  struct Case {
-    const char* line;
-    std::vector<const char*> messages;
-  } cases[] = {
+  struct Case { const char* line; std::vector<const char*> messages; } cases[] = {
       {"SubAnimIn 0 Time = 5", {"...invalid SubAnim id: 0\f"}},
       {"SubAnimCount = 2", {}},
       {"SubAnimIn one Time = 5", {"...expected: \"^C00FF00subanimin id ...^c\"\f"}},

@@ -144,10 +144,7 @@ TEST(uiAnimWidget, RecordKeysAndTheirMessages) {
   EXPECT_EQ(in.sprite, stage.gfx.spriteId("mask"));
   EXPECT_EQ(stage.gfx.spriteUses("other"), 0) << "a second sprite line gives the first back";
   EXPECT_EQ(std::string(in.sound), std::string(127, 's'));
-  struct Case {
-    const char* line;
-    const char* message;
-  } cases[] = {
+  struct Case { const char* line; const char* message; } cases[] = {
       {"AnimIn style = Bounce", "...anim style type \"^C00FF00Bounce^c\" unknown\f"},
       {"AnimIn Time = soon", "...expected: \"^C00FF00Time = unsigned integer^c\"\f"},
       {"AnimIn sprite", "...expected: \"^C00FF00sprite = val^c\"\f"},

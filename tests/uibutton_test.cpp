@@ -97,11 +97,7 @@ TEST(uiButton, HotkeyIsACompleteClickAtTheTopLeftCorner) {
 // From base animation 1: a state whose animation the flags do not provide falls back.
 TEST(uiButton, StateAnimationOffsetsOfBothLayouts) {
   const unsigned int both = UIB_PRESSED | UIB_HOVER, shortBoth = both | UIB_DONTDRAWIDLE;
-  struct Case {
-    unsigned int flags;
-    bool enabled, pressed, hover;
-    int anim;
-  } cases[] = {
+  struct Case { unsigned int flags; bool enabled, pressed, hover; int anim; } cases[] = {
       {both, false, true, true, 4},       {both, true, true, true, 3},
       {UIB_HOVER, true, true, true, 2},   {UIB_PRESSED, true, false, true, 1},
       {shortBoth, false, false, false, 3}, {shortBoth, true, true, true, 2},

@@ -75,10 +75,7 @@ std::string markup(const std::string& in, const std::string& text, int hold,
 TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsMessage) {
   const std::string good = markup("ON;0;5", "A", 0, "OFF;0;5");
   const std::string start = refused("Invalid Syntax ('^P').");
-  struct Case {
-    std::string text;
-    std::string message;
-  } cases[] = {
+  struct Case { std::string text; std::string message; } cases[] = {
       {"HELLO", start},
       {good + " " + good, start},
       {"^P|ON;0;5|A;0|OFF;0;5|x^p", refused("Invalid Syntax ('^p').")},

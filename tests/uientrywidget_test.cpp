@@ -44,12 +44,7 @@ TEST(uiEntryWidget, TypingErasingAndAccepting) {
     return true;
   };
   field.entry.cbClient = &heard;
-  struct Step {
-    e_uiEvent event;
-    int key;
-    bool handled;
-    std::u32string text;
-  } steps[] = {
+  struct Step { e_uiEvent event; int key; bool handled; std::u32string text; } steps[] = {
       {UIE_KEYDOWN, UIK_ERASE, true, U""},
       {UIE_CHAR, 'a', true, U"A"},
       {UIE_CHAR, 13, false, U"A"},
@@ -136,10 +131,7 @@ TEST(uiEntryWidget, CursorPlacementAndBlink) {
 }
 
 TEST(uiEntryWidget, BadKeyLinesAreReported) {
-  struct Case {
-    std::string line;
-    std::string message;
-  } cases[] = {
+  struct Case { std::string line; std::string message; } cases[] = {
       {"entrywidth = many", "...expected: \"^C00FF00entrywidth = val^c\"\f"},
       {"cursor", "...expected: \"^C00FF00cursor = \"val\"^c\"\f"},
       {"cursor = nosuch", "...failed to create cursor: nosuch for field\f"},

@@ -67,12 +67,7 @@ TEST(uiSubsystem, EventsReachTheFocusWidgetInItsOwnFrameAndKeysUseTheStoredMouse
   top.addChild(panel, false);
   panel->addChild(field, false);
   ui.setTopLevelWidget(&top);
-  struct Case {
-    uiWidget* focus;
-    e_uiEvent event;
-    int x, y, key;
-    std::string first;
-  } cases[] = {
+  struct Case { uiWidget* focus; e_uiEvent event; int x, y, key; std::string first; } cases[] = {
       {nullptr, UIE_MOUSEMOVE, 130, 75, 7, "top event 0 (130,75) key 7 held 0 mods 000"},
       {nullptr, UIE_KEYDOWN, 500, 500, UIK_CTRL, "top event 3 (130,75) key 137 held 0 mods 100"},
       {field, UIE_MOUSEDOWN, 120, 70, 7, "field event 1 (20,20) key 7 held 0 mods 100"},

@@ -30,10 +30,7 @@ private:
 
 // A sequence cut short by the terminator ends the text there: nothing is read past it.
 TEST(uiTextWidget, DecoderStopsAtTheTerminator) {
-  struct Case {
-    std::string bytes;
-    std::u32string expected;
-  } cases[] = {
+  struct Case { std::string bytes; std::u32string expected; } cases[] = {
       {"\xE2\x82\xAC!", U"\u20AC!"},
       {"\xF0\x9F\x98\x80", U"\U0001F600"},
       {"\xA9", U"\x29"},  // a lone continuation byte
