@@ -137,7 +137,11 @@ int main(int argc, char** argv) {
     ui.initialize(nullptr);
     demoGame game(sound);
     game.setEcho(!options.quiet);
-    ok = game.start() && run(script, options, out, gfx, game);
+    if (!game.start())
+      std::fprintf(stderr, "uidemo: the front end did not start; its files are read from the "
+                           "script's folder\n");
+    else
+      ok = run(script, options, out, gfx, game);
     ui.shutdown();
   }
   g_gfx = nullptr;
