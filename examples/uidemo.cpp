@@ -5,7 +5,8 @@
 //   uidemo [--out FOLDER] [--ms MILLISECONDS] [--quiet] SCRIPT
 //
 // The UI files and art are read from the script's folder. Every frame lasts the same time
-// (16 ms unless --ms says otherwise), so two runs give the same pictures.
+// (16 ms unless --ms says otherwise), so two runs give the same pictures. The pictures go to
+// out/demo/ under the current folder unless --out names another.
 #include "democontact.h"
 #include "demogame.h"
 #include "demoscript.h"
