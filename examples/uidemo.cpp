@@ -9,6 +9,7 @@
 // out/demo/ under the current folder unless --out names another.
 #include "democontact.h"
 #include "demogame.h"
+#include "demopalette.h"
 #include "demoscript.h"
 
 #include "uisubsystem.h"
@@ -52,22 +53,6 @@ bool readOptions(int argc, char** argv, Options* options) {
     }
   }
   return !options->script.empty();
-}
-
-// The text colours the UI files pick with their "set" keys.
-void setPalette(softGfx& gfx) {
-  const softColour colours[] = {
-    {236, 242, 255, 255},  // 0 white
-    {255, 204, 92, 255},   // 1 gold: titles
-    {120, 220, 255, 255},  // 2 cyan: headings
-    {140, 152, 190, 255},  // 3 grey-blue: captions and hints
-    {0, 0, 10, 170},       // 4 shadow
-    {255, 110, 190, 255},  // 5 magenta
-    {130, 255, 170, 255},  // 6 green
-    {104, 110, 128, 255},  // 7 dimmed: disabled captions
-  };
-  for (int set = 0; set < 8; ++set)
-    gfx.setTextColour(set, colours[set]);
 }
 
 // Runs the timeline; false when a picture cannot be written.
@@ -129,7 +114,7 @@ int main(int argc, char** argv) {
 
   softGfx gfx(800, 600);
   gfx.addSearchPath("art");
-  setPalette(gfx);
+  demoSetPalette(gfx);
   g_gfx = &gfx;
   softSound sound;
   bool ok = false;
