@@ -67,16 +67,10 @@ int softFont::textWidth(const uint32_t* text, size_t length) {
 
 void softFont::draw(softImage& dst, const uint32_t* text, size_t length, int x, int y,
                     int clipBottom, softColour colour) {
-  int baseline = y + m_ascent;
-  for (size_t i = 0; i < length; ++i) {
-    const softGlyph* g = glyph(text[i]);
-    if (!g)
-      continue;
-    if (g->width > 0 && g->height > 0)
-      softDraw::coverage(dst, m_bitmaps.data() + g->offset, g->width, x + g->left,
-                         baseline - g->top, g->width, g->height, clipBottom, colour);
-    x += g->advance;
-  }
+  layout(text, length, x, y, [&](uint32_t, const softGlyph& g, int left, int top) {
+    softDraw::coverage(dst, coverage(g), g.width, left, top, g.width, g.height, clipBottom,
+                       colour);
+  });
 }
 
 // A glyph FreeType cannot render is kept empty, so that it is not tried again at every frame.

@@ -1,10 +1,6 @@
 #include "uiparticlesystem.h"
 
-#include "capturelog.h"
-#include "recordinggfx.h"
-#include "testmemory.h"
-
-#include "core.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +11,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Makes a particle system widget named fx and reads a block of keys into it, as the loader does
-// after the header line.
-uiParticleSystem* parseNew(const std::string& block) {
+// Makes a particle system widget named fx and reads its keys.
+uiParticleSystem* parseNew(const std::string& keys) {
   auto* widget = static_cast<uiParticleSystem*>(uiParticleSystem::s_allocator());
-  if (!widget)
-    return nullptr;
   uiCopyName(widget->name, "fx", sizeof(widget->name));
-  std::vector<char> buffer(block.begin(), block.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  widget->parse(&parser, false);
+  applyKeys(*widget, keys);
   return widget;
 }
 
@@ -41,11 +31,11 @@ struct OpacityGfx : RecordingGfx {
 }  // namespace
 
 TEST(uiParticleSystem, InstanceLivesFromItsFileLineUntilReleased) {
-  CountingMemory memory;
+  LeakCheck leaks;
   RecordingGfx gfx;
   gfx.defineParticleSystem("smoke");
   gfx.defineParticleSystem("fire");
-  uiParticleSystem* psys = parseNew("{\nfile = smoke\n}\n");
+  uiParticleSystem* psys = parseNew("file = smoke\n");
   ASSERT_NE(psys, nullptr);
   EXPECT_EQ(psys->getId(), 1);  // created as the line is read, though not active
   psys->loadPsys("fire");
@@ -66,7 +56,6 @@ TEST(uiParticleSystem, InstanceLivesFromItsFileLineUntilReleased) {
   psys->loadPsys("smoke");
   delete psys;
   EXPECT_EQ(gfx.liveParticleInstances(), 1);
-  EXPECT_EQ(memory.liveCount(9), 0u);
 }
 
 TEST(uiParticleSystem, UpdateMovesTheEmitterAndRenderDrawsWithTheAlpha) {
@@ -96,10 +85,10 @@ TEST(uiParticleSystem, UpdateMovesTheEmitterAndRenderDrawsWithTheAlpha) {
 }
 
 TEST(uiParticleSystem, FileKeyNeedsAValue) {
-  RecordingGfx gfx;
-  CaptureLog log;
-  log.expect("...expected: ^C00FF00file = \"val\"^c\f");
-  log.expect("...expected: ^C00FF00file = \"val\"^c\f");
+  WidgetStage stage;
+  RecordingGfx& gfx = stage.gfx;
+  stage.log.expect("...expected: ^C00FF00file = \"val\"^c\f");
+  stage.log.expect("...expected: ^C00FF00file = \"val\"^c\f");
   uiParticleSystem* psys = parseNew(R"(
     {
       file smoke

@@ -5,6 +5,7 @@
 
 #include "capturelog.h"
 #include "recordinggfx.h"
+#include "tempdir.h"
 #include "testmemory.h"
 
 #include "core.h"
@@ -79,11 +80,7 @@ TEST(uiSubsystem, ConstructionPublishesItselfWithDefaultsAndDestructionFreesAll)
   {
     uiSubsystem ui;
     EXPECT_EQ(g_ui, &ui);
-    EXPECT_EQ(ui.getMousePositionX(), -50);
-    EXPECT_EQ(ui.getMousePositionY(), -50);
-    EXPECT_EQ(ui.statsFont, -1);
-    EXPECT_NE(ui.lock, nullptr);
-    EXPECT_EQ(g_MemoryPtr->liveCount(0), locksBefore + 1);
+    EXPECT_EQ(g_MemoryPtr->liveCount(0), locksBefore + 1) << "the lock";
     EXPECT_EQ(ui.initialize(nullptr), 1);
     ui.forceTerminate();
     EXPECT_TRUE(uiWidget::s_terminate);
@@ -300,20 +297,16 @@ TEST(uiSubsystem, LoadUIInitialisesTheTreeAndPassesFailuresOn) {
   stage.log.expect("uiSubsystem: could not open file: \"^C00FF00no_such_file.ui^c\"\f");
   EXPECT_EQ(ui.loadUI("no_such_file.ui"), nullptr);
 
-  std::string path = ::testing::TempDir() + "uisubsystem_load.ui";
-  FILE* file = fopen(path.c_str(), "w");
-  ASSERT_NE(file, nullptr);
-  fputs("menu = uiNonVisualWidget\n{\n globalinputfocus = menu.ok\n"
-        " child ok = uiInputHandler\n {\n }\n}\n",
-        file);
-  fclose(file);
-  uiWidget* menu = ui.loadUI(path.c_str());
+  TempDir dir;
+  uiWidget* menu = ui.loadUI(dir.write("load.ui", "menu = uiNonVisualWidget\n{\n"
+                                                  " globalinputfocus = menu.ok\n"
+                                                  " child ok = uiInputHandler\n {\n }\n}\n")
+                                 .c_str());
   ASSERT_NE(menu, nullptr);
   ASSERT_NE(menu->globalFocusList, nullptr);
   EXPECT_EQ(menu->globalFocusList->widget, menu->getWidget("menu.ok", 0));
   EXPECT_EQ(ui.getTopLevelWidget(), nullptr);
   delete menu;
-  remove(path.c_str());
 }
 
 TEST(uiSubsystem, StatisticsOverlayDrawsEightLinesOverEverything) {
@@ -349,8 +342,12 @@ TEST(uiSubsystem, StatisticsOverlayDrawsEightLinesOverEverything) {
   }
   EXPECT_TRUE(gfx.failures.empty());
 
+  ui.gfxStatistics(true, "stats.fnt");
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 1) << "naming the font again replaces it";
+
   ui.gfxStatistics(true, "missing.fnt");
   EXPECT_EQ(ui.statsFont, -1);
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 0);
   gfx.clearCalls();
   ui.render(16);
   EXPECT_TRUE(gfx.calls.empty());

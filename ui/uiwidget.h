@@ -112,6 +112,14 @@ struct _ScriptletCache_s {
   _ScriptletCache_s* prev;
 };
 
+// One entry of a thread's stack of files being parsed. It lives in the frame of the function that
+// parses the file, from its push to its pop, so the stack allocates nothing.
+struct _ParsePosition_s {
+  const char* file;      // as named to the loader or to applyScriptlet; not owned
+  const Parser* parser;  // null until the file's parser exists
+  _ParsePosition_s* outer;
+};
+
 // One record of the widget type table.
 struct _WidgetType_s {
   char name[32];
@@ -258,6 +266,10 @@ public:
   static uiWidget* parseObjHeader(Parser* parser, uiWidget* parentWidget);
   void parse(Parser* parser, bool inBlock);
   static void registerProgCb(uiProgressCallback callback, void* client);
+  // Where the innermost parse of the calling thread is reading: the file as it was named to
+  // loadUI or applyScriptlet, and the line (0 before the first). False when no parse is running.
+  // A log sink reads it to place the loader's messages.
+  static bool s_getParsePosition(const char** file, int* line);
 
   // -- Scriptlets --
   static void s_freeScripletCache();
@@ -282,6 +294,8 @@ protected:
   // is reported and the text ends after the bytes read.
   static unsigned char* _readFileText(const char* file, unsigned int* size, const char* source,
                                       unsigned int line);
+  static void _pushParsePosition(_ParsePosition_s* position);
+  static void _popParsePosition(_ParsePosition_s* position);
 
   void _parseScriptlet(const char* file);
   unsigned char* _loadCachedScriptlet(const char* file, unsigned int* size);

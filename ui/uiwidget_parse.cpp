@@ -7,6 +7,7 @@
 #include "file.h"
 #include "udlogger.h"
 
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,8 @@ const int kMaxChildNesting = 256;
 // Include files and object blocks open on this thread; each loading thread counts its own.
 thread_local int t_includeDepth = 0;
 thread_local int t_blockDepth = 0;
+// The innermost file being parsed on this thread; each entry points to the one it is nested in.
+thread_local _ParsePosition_s* t_parsePosition = nullptr;
 
 // Counts one level of nesting for the life of a scope.
 class NestingLevel {
@@ -148,7 +151,12 @@ uiWidget* uiWidget::loadUI(const char* file, uiWidget* parentWidget) {
   TextBuffer text(_readFileText(file, &size, "uiwidget_parse", 73));
   if (!text)
     return nullptr;
-  return _parseUI(text.get(), static_cast<int>(size - 1), parentWidget);
+  // Pushed once the text is read: a file that cannot be read is reported at the including line.
+  _ParsePosition_s position {file, nullptr, nullptr};
+  _pushParsePosition(&position);
+  uiWidget* widget = _parseUI(text.get(), static_cast<int>(size - 1), parentWidget);
+  _popParsePosition(&position);
+  return widget;
 }
 
 unsigned char* uiWidget::_readFileText(const char* file, unsigned int* size, const char* source,
@@ -181,9 +189,16 @@ unsigned char* uiWidget::_readFileText(const char* file, unsigned int* size, con
 // The text holds its bytes followed by a NUL, which is all the parser reads up to.
 uiWidget* uiWidget::_parseUI(unsigned char* text, int, uiWidget* parentWidget) {
   uiWidget* widget = nullptr;
+  // The file that loadUI pushed is read by this parser.
+  _ParsePosition_s* position =
+      t_parsePosition && !t_parsePosition->parser ? t_parsePosition : nullptr;
   {
     Parser parser(reinterpret_cast<char*>(text));
+    if (position)
+      position->parser = &parser;
     widget = parseObjHeader(&parser, parentWidget);
+    if (position)
+      position->parser = nullptr;
   }
   if (s_terminate) {
     delete widget;
@@ -416,4 +431,25 @@ void uiWidget::registerProgCb(uiProgressCallback callback, void* client) {
 void uiWidget::_progressReport(uiWidget* widget, e_uiProgressEvent event) {
   if (_progCb)
     _progCb(widget, _progClient, event);
+}
+
+// -- Parse position --
+
+bool uiWidget::s_getParsePosition(const char** file, int* line) {
+  const _ParsePosition_s* position = t_parsePosition;
+  if (!position)
+    return false;
+  *file = position->file;
+  *line = position->parser ? position->parser->GetLineNumber() : 0;
+  return true;
+}
+
+void uiWidget::_pushParsePosition(_ParsePosition_s* position) {
+  position->outer = t_parsePosition;
+  t_parsePosition = position;
+}
+
+void uiWidget::_popParsePosition(_ParsePosition_s* position) {
+  assert(t_parsePosition == position);
+  t_parsePosition = position->outer;
 }
