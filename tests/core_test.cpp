@@ -78,6 +78,9 @@ TEST(Parser, TokensSplitAtDelimitersTabsAndQuotes) {
       {"\xEF\xBB\xBFmenu = uiDialog", " ", {"menu", "=", "uiDialog"}},
       {"\xEF\xBB", " ", {"\xEF\xBB"}},
       {"a|b | c", "|", {"a", "b ", " c"}},
+      {"a\tb|c\rd", "|", {"a", "b", "c", "d"}},
+      {"caf\xC3\xA9 \xFFx", " ", {"caf\xC3\xA9", "\xFFx"}},
+      {"a\xA7" "b\xA7\xA7" "c", "\xA7", {"a", "b", "c"}},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.text);

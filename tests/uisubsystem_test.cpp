@@ -85,6 +85,20 @@ TEST(uiSubsystem, EventsReachTheFocusWidgetInItsOwnFrameAndKeysUseTheStoredMouse
   }
 }
 
+// Naming the overlay's font again gives back the one it held; a font that cannot be made leaves
+// no overlay.
+TEST(uiSubsystem, OverlayFontIsReleasedWhenAnotherIsNamed) {
+  Stage stage;
+  RecordingGfx gfx;
+  gfx.defineFont("stats.fnt", 8, 16);
+  stage.ui.gfxStatistics(true, "stats.fnt");
+  stage.ui.gfxStatistics(true, "stats.fnt");
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 1);
+  stage.ui.gfxStatistics(true, "missing.fnt");
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 0);
+  EXPECT_EQ(stage.ui.statsFont, -1);
+}
+
 // An animated dialog holding one widget of every drawing type, each with the sprite, font or
 // particle system it needs. It animates in and out; the bar glides, the sprite and the buttons
 // animate and the banner plays a message to its end while the frames are counted.
