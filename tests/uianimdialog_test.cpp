@@ -68,8 +68,9 @@ TEST(uiAnimDialog, PushBehindAnEnteringDialogThenPopBoth) {
   Screen screen;
   uiAnimDialog* menu = screen.add("menu",
       "x = 201\nAnimIn style = BezierLerp\nAnimIn Time = 500\nAnimIn sound = in\n"
-      "AnimIn BezierControls = 0.3333333 0.6666667\nAnimOut style = BezierLerp\nAnimOut Time = 300\n"
-      "AnimOut Loc = 0 -301\nAnimOut BezierControls = 0.3333333 0.6666667\nAnimOut sound = out");
+      "AnimIn BezierControls = 0.3333333 0.6666667\nAnimOut style = BezierLerp\n"
+      "AnimOut Time = 300\nAnimOut Loc = 0 -301\nAnimOut BezierControls = 0.3333333 0.6666667\n"
+      "AnimOut sound = out");
   uiDialog* note = screen.add<uiDialog>("note");
   screen.ui.pushDialog(menu, true);
   screen.ui.pushDialog(note, true);
@@ -106,9 +107,9 @@ TEST(uiAnimDialog, SubAnimationsCompleteByTheLongestEntry) {
       "AnimIn style = Trivial\nAnimIn Time = 200\nSubAnimCount = 3\n"
       "SubAnimIn 0 widget = menu.title\nSubAnimIn 0 style = BezierLerp\nSubAnimIn 0 Time = 300\n"
       "SubAnimIn 0 Loc = 10 50\nSubAnimIn 0 BezierControls = 0.3333333 0.6666667\n"
-      "SubAnimIn 1 widget = menu.button\nSubAnimIn 1 AlphaStart = 0\nSubAnimIn 1 style = AlphaFade\n"
-      "SubAnimIn 1 AlphaTarget = 200\nSubAnimIn 1 Time = 400\nSubAnimIn 1 Loc = 30 30\n"
-      "SubAnimIn 2 Time = 5000");
+      "SubAnimIn 1 widget = menu.button\nSubAnimIn 1 AlphaStart = 0\n"
+      "SubAnimIn 1 style = AlphaFade\nSubAnimIn 1 AlphaTarget = 200\nSubAnimIn 1 Time = 400\n"
+      "SubAnimIn 1 Loc = 30 30\nSubAnimIn 2 Time = 5000");
   uiWidget* title = menu->getWidget("menu.title", 0);
   auto* button = static_cast<uiVisualWidget*>(menu->getWidget("menu.button", 0));
   screen.ui.pushDialog(menu, true);

@@ -126,13 +126,7 @@ TEST(uiDigitalBanner, TheListIsOrderedByPriorityAndBounded) {
 // alpha") halfway through the phase's 1000 ms and at its end. Numbers are read as by "%i": the
 // last row waits 500 ms (octal) and moves in 500 ms (hexadecimal).
 TEST(uiDigitalBanner, PiecesMoveAsTheirActionsSay) {
-  struct Case {
-    const char* action;
-    const char* inHalf;
-    const char* inEnd;
-    const char* outHalf;
-    const char* outEnd;
-  } cases[] = {
+  struct Case { const char *action, *inHalf, *inEnd, *outHalf, *outEnd; } cases[] = {
       {"ON;0;1000", "150,0 16 127", "150,0 16 255", "150,0 16 127", "150,0 16 255"},
       {"OFF;0;1000", "150,0 16 127", "150,0 16 255", "150,0 16 127", "150,0 16 0"},
       {"FLASH;1;0;1000", "150,0 16 180", "150,0 16 255", "150,0 16 74", "150,0 16 0"},

@@ -74,11 +74,8 @@ TEST(uiEntryWidget, TypingErasingAndAccepting) {
 
 // The text can never grow past the 127 characters the widget holds, whatever the width says.
 TEST(uiEntryWidget, TextIsCutToEntryWidth) {
-  struct Case {
-    std::string keys;
-    std::string message;  // for an entrywidth outside 0..127
-    size_t kept;
-  } cases[] = {
+  // The keys, the message for an entrywidth outside 0..127, the characters kept.
+  struct Case { std::string keys, message; size_t kept; } cases[] = {
       {"entrywidth = 200\n", "...[field:2] entrywidth ^C00FF00200^c outside 0..127, using 127\f",
        127},
       {"entrywidth = -5\n", "...[field:2] entrywidth ^C00FF00-5^c outside 0..127, using 0\f", 0},

@@ -52,11 +52,8 @@ std::string positionsOf(const std::vector<uiWidget*>& children) {
 TEST(uiFlowLayout, PlacesChildrenInAddedOrder) {
   const std::vector<std::pair<int, int>> four(4, {30, 10}), three(3, {30, 10}), tall(4, {10, 30}),
       short4(4, {10, 20});
-  struct Case {
-    const char* keys;
-    std::vector<std::pair<int, int>> sizes;
-    const char* expected;
-  } cases[] = {
+  struct Case { const char* keys; std::vector<std::pair<int, int>> sizes; const char* expected; };
+  const Case cases[] = {
       {"Width = 100\nMinSpaceX = 5\nMinSpaceY = 2", four, " 0,0 35,0 70,0 0,12"},
       {"Width = 100\nMinSpaceX = 5", {{30, 10}, {120, 20}, {30, 10}}, " 0,0 0,10 0,30"},
       {"flowtype = Vertical\nHeight = 100\nMinSpaceX = 3\nMinSpaceY = 5", tall,

@@ -23,11 +23,8 @@ void setUp(RecordingGfx& gfx, uiProgressBar& bar) {
 }  // namespace
 
 TEST(uiProgressBar, DrawsThePartOfTheFrameThatMatchesTheDisplayedValue) {
-  struct Case {
-    const char* keys;  // read on top of the rows before
-    float displayed;
-    const char* call;  // empty: nothing drawn
-  } cases[] = {
+  // Keys read on top of the rows before, the displayed value, the part drawn ("": nothing).
+  struct Case { const char* keys; float displayed; const char* call; } cases[] = {
       {"", 50, "x=11 y=22 width=100 height=100"},
       {"vertical = true", 25, "x=11 y=97 srcX=0 srcY=75 width=200 height=25"},
       {"invert = true", 25, "x=11 y=22 width=200 height=75"},

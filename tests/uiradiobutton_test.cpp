@@ -11,11 +11,8 @@
 // frame is kept, and the particle burst is drawn even without the sprite.
 TEST(uiRadioButton, DrawsTheOnStateFromEitherLayoutWithoutRestartingTheFrame) {
   const unsigned int normal = UIB_PRESSED | UIB_HOVER, shortLayout = normal | UIB_DONTDRAWIDLE;
-  struct Case {
-    unsigned int layout;
-    bool enabled, selected;
-    const char* drawn;  // the animation and frame, or "" when the sprite is not drawn
-  } cases[] = {
+  // The flags, the states, and the animation and frame drawn ("": the sprite is not drawn).
+  struct Case { unsigned int layout; bool enabled, selected; const char* drawn; } cases[] = {
       {normal, true, true, "anim=6 frame=3"},   {normal, false, true, "anim=7 frame=3"},
       {UIB_HOVER, true, true, "anim=4 frame=3"}, {shortLayout, true, false, ""},
       {shortLayout, true, true, "anim=5 frame=3"},

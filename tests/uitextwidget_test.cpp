@@ -75,11 +75,8 @@ TEST(uiTextWidget, KeyLinesAndTheirMessages) {
   gfx.defineFont("small", 10, 12);
   TestTable table;
   table.entries["TITLE"] = "Menu";
-  struct Case {
-    std::string line;
-    std::string message;  // empty: none
-    const char* drawn;    // justification and text of the label
-  } cases[] = {
+  // Key lines, the message ("": none), the justification and text drawn.
+  struct Case { std::string line, message; const char* drawn; } cases[] = {
       {"font = small extra\ntext = TITLE\njustify = right\njustify = LEFT", "", "justify=1 Menu"},
       {"font = small\njustify = CENTER\ntext = TITLE\ntext = ", "", "justify=2 Menu"},
       {"font small", "...expected: \"^C00FF00font = \"val\"^c\"\f", ""},

@@ -22,11 +22,8 @@ std::string rect(const uiWidget& widget) {
 }  // namespace
 
 TEST(uiWidgetParse, HeaderAndBlockForms) {
-  struct Case {
-    std::string text;
-    const char* result;  // the root's name and rectangle; null: no widget comes back
-    std::vector<std::string> messages;
-  };
+  // The text, the root's name and rectangle (null: no widget comes back), the messages.
+  struct Case { std::string text; const char* result; std::vector<std::string> messages; };
   const std::string header = "...expected: \"^C00FF00obj = type^c\"\f";
   const std::string badType = "...attempt to instance an invalid ui type: \"uiMissing\"\f";
   TempDir dir;
@@ -72,12 +69,7 @@ TEST(uiWidgetParse, CommentsAndBracesFixture) {
 
 // Each row: key lines, then the rectangle, depth and flags they leave, and the messages.
 TEST(uiWidgetParse, KeyLines) {
-  struct Case {
-    const char* lines;
-    const char* rect;
-    unsigned int depth, flags;
-    std::vector<std::string> messages;
-  };
+  struct Case { const char *lines, *rect; unsigned depth, flags; std::vector<std::string> logged; };
   const Case cases[] = {
       {"x = 10\nwidth = 50\n", "10,0 60,0", 0, 0, {}},
       {"width = 50\nx = 10\n", "10,0 50,0", 0, 0, {}},
@@ -101,7 +93,7 @@ TEST(uiWidgetParse, KeyLines) {
     SCOPED_TRACE(c.lines);
     LeakCheck leaks;
     CaptureLog log;
-    for (const std::string& message : c.messages)
+    for (const std::string& message : c.logged)
       log.expect(message);
     Tree root = load(dir.write("keys.ui", std::string("main = uiNonVisualWidget\n{\n") + c.lines +
                                               "}\n"));

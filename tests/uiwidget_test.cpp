@@ -288,14 +288,8 @@ TEST(uiWidget, RoutingOffersTheWidgetThenChildrenNewestFirst) {
   uiWidget* b = make(top.get(), "b", "uiInputHandler", 50, 50, 150, 150);
   uiWidget* b1 = make(b, "b1", "uiInputHandler", 0, 0, 20, 20);
   listener.listenTo({top.get(), a, b, b1});
-  struct Case {
-    e_uiEvent event;
-    int x, y;
-    bool held, handledIn;
-    const char* handler;
-    bool result;
-    Journal calls;
-  };
+  struct Case { e_uiEvent event; int x, y; bool held, handledIn; const char* handler; bool result;
+                Journal calls; };
   const Case cases[] = {
     {UIE_MOUSEDOWN, 60, 60, false, false, "", false,
      {"b bounds 60,60", "b press 60,60", "b1 bounds 10,10", "b1 press 10,10", "a bounds 60,60",
