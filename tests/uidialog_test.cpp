@@ -74,7 +74,7 @@ struct Stage : WidgetStage {
     }
   }
 
-  // A dialog named menu read from its keys; the test deletes it.
+  // A dialog named menu read from its keys; the caller owns it.
   static uiDialog* menu(const std::string& keys) {
     uiDialog* dialog = new uiDialog;
     uiCopyName(dialog->name, "menu", sizeof dialog->name);
