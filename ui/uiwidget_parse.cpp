@@ -1,6 +1,7 @@
 #include "uiwidget.h"
 
 #include "uidialog.h"
+#include "uiloadbudget.h"
 
 #include "core.h"
 #include "file.h"
@@ -144,6 +145,11 @@ uiWidget* uiWidget::loadUI(const char* file, uiWidget* parentWidget) {
     return nullptr;
   }
   NestingLevel include(t_includeDepth);
+  uiLoadBudget budget;
+  if (budget.exceeded()) {
+    uiLoadBudget::report(file);
+    return nullptr;
+  }
   unsigned int size = 0;
   TextBuffer text(_readFileText(file, &size, "uiwidget_parse", 73));
   if (!text)
