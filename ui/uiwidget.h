@@ -26,8 +26,9 @@ enum : unsigned int {
   WF_OVERRIDE_INPUT_FOCUS = 0x400,
 };
 
-// Input events. For the keyboard events the UI manager supplies the last mouse position.
-enum e_uiEvent {
+// Input events. For the keyboard events the UI manager supplies the last mouse position. Any int
+// is a valid value, as a game may pass events of its own that no widget knows.
+enum e_uiEvent : int {
   UIE_MOUSEMOVE = 0,
   UIE_MOUSEDOWN = 1,
   UIE_MOUSEUP = 2,
