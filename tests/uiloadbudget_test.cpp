@@ -38,7 +38,7 @@ TEST(uiLoadBudget, SelfDoublingFilesStopAtTheBudget) {
   std::string scriptlet = dir.path("twice.scr");
   dir.write("twice.scr", "child c = uiNonVisualWidget\n{\n}\n#scriptlet " + scriptlet +
                              "\n#scriptlet " + scriptlet + "\n");
-  const std::string budgetMessage = "...more than 16384 files read for one load: \"^C00FF00";
+  const std::string budgetMessage = "...more than 4096 files read for one load: \"^C00FF00";
   size_t transient = g_MemoryPtr->liveCount(0);
   size_t kept = g_MemoryPtr->liveCount(9);
   for (int pass = 0; pass < 2; ++pass) {

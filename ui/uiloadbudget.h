@@ -6,7 +6,7 @@
 // ends in a report instead of running for hours.
 class uiLoadBudget {
 public:
-  static constexpr int MAX_FILES = 16384;
+  static constexpr int MAX_FILES = 4096;
 
   uiLoadBudget();  // counts one file for the load under way on this thread
   ~uiLoadBudget();
