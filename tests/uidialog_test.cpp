@@ -444,6 +444,7 @@ TEST(uiDialog, TabNodeThatCannotBeAllocatedIsNotAdded) {
   uiWidget* entry = uiWidget::allocWidget("entry", "uiInputHandler");
   ASSERT_NE(entry, nullptr);
   dialog.addChild(entry, false);
+  log.expect("::addTabEntry(entry): Out of Memory\f");
   {
     FailingMemory memory(1);
     dialog.addTabEntry(entry);

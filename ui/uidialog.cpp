@@ -118,8 +118,10 @@ void uiDialog::addTabEntry(uiWidget* widget) {
   if (!widget)
     return;
   void* memory = g_MemoryPtr->alloc(9, sizeof(TabNode), "uidialog", 101);
-  if (!memory)
+  if (!memory) {
+    udLogger::log(2, "%s::addTabEntry(%s): Out of Memory\f", name, widget->name);
     return;
+  }
   TabNode* node = static_cast<TabNode*>(memory);
   node->widget = widget;
   node->next = nullptr;

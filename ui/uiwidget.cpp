@@ -633,8 +633,10 @@ _uiTrace_s* uiWidget::_trace(int, int pointX, int pointY, const char* type) {
 // The entry is resolved later, by initialize(), once the tree is complete.
 void uiWidget::addGlobalInputFocusWidget(const char* path) {
   _WidgetNameList_s* entry = allocRecord<_WidgetNameList_s>(925);
-  if (!entry)
+  if (!entry) {
+    udLogger::log(2, "%s::addGlobalInputFocusWidget(%s): Out of Memory\f", name, path ? path : "");
     return;
+  }
   uiCopyName(entry->name, path, sizeof entry->name);
   entry->widget = nullptr;
   entry->next = globalFocusList;
