@@ -11,6 +11,8 @@
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
 
+#include "uianimdialog.h"
+#include "uianimwidget.h"
 #include "uibutton.h"
 #include "uidialog.h"
 #include "uidigitalbanner.h"
@@ -18,8 +20,13 @@
 #include "uiflowlayout.h"
 #include "uigamecontainer.h"
 #include "uiparticlesystem.h"
+#include "uiprogressbar.h"
+#include "uiradiobutton.h"
+#include "uiradiogroup.h"
+#include "uisliderbutton.h"
 #include "uisprite.h"
 #include "uitextwidget.h"
+#include "uitogglebutton.h"
 #include "uivisualwidget.h"
 
 #include "gfxsubsystem.h"
@@ -77,21 +84,21 @@ _WidgetType_s uiWidget::s_widgetTypes[MAX_WIDGET_TYPES] = {
   {"uiInputHandler", allocInputHandler},
   {"uiVisualWidget", uiVisualWidget::s_allocator},
   {"uiButton", uiButton::s_allocator},
-  {"uiToggleButton", nullptr},
+  {"uiToggleButton", uiToggleButton::s_allocator},
   {"uiSprite", uiSprite::s_allocator},
   {"uiTextWidget", uiTextWidget::s_allocator},
   {"uiEntryWidget", uiEntryWidget::s_allocator},
-  {"uiRadioButton", nullptr},
-  {"uiRadioGroup", nullptr},
-  {"uiSliderButton", nullptr},
-  {"uiProgressBar", nullptr},
+  {"uiRadioButton", uiRadioButton::s_allocator},
+  {"uiRadioGroup", uiRadioGroup::s_allocator},
+  {"uiSliderButton", uiSliderButton::s_allocator},
+  {"uiProgressBar", uiProgressBar::s_allocator},
   {"uiParticleSystem", uiParticleSystem::s_allocator},
   {"uiDigitalBanner", uiDigitalBanner::s_allocator},
   {"uiDialog", uiDialog::s_allocator},
-  {"uiAnimDialog", nullptr},
+  {"uiAnimDialog", uiAnimDialog::s_allocator},
   {"uiFlowLayout", uiFlowLayout::s_allocator},
   {"uiGameContainer", uiGameContainer::s_allocator},
-  {"uiAnimWidget", nullptr},
+  {"uiAnimWidget", uiAnimWidget::s_allocator},
   {"", nullptr},
 };
 unsigned int uiWidget::s_widgetTypeCount = 20;
