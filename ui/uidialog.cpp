@@ -135,6 +135,32 @@ void uiDialog::addTabEntry(uiWidget* widget) {
   widget->setInputFocus(node == tabCurrent, true);
 }
 
+void uiDialog::removeTabEntries(uiWidget* subtree) {
+  bool currentRemoved = false;
+  TabNode* previous = nullptr;
+  for (TabNode* node = tabHead; node;) {
+    TabNode* next = node->next;
+    bool inSubtree = false;
+    for (uiWidget* above = node->widget; above && !inSubtree; above = above->parent)
+      inSubtree = above == subtree;
+    if (inSubtree) {
+      (previous ? previous->next : tabHead) = next;
+      if (node == tabTail)
+        tabTail = previous;
+      currentRemoved = currentRemoved || node == tabCurrent;
+      g_MemoryPtr->free(9, node);
+    } else {
+      previous = node;
+    }
+    node = next;
+  }
+  if (currentRemoved) {
+    tabCurrent = tabHead;
+    if (tabCurrent)
+      tabCurrent->widget->setInputFocus(true, true);
+  }
+}
+
 void uiDialog::resetTabFocus() {
   for (TabNode* node = tabHead; node; node = node->next)
     node->widget->setInputFocus(node == tabCurrent, true);

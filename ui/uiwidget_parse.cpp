@@ -123,6 +123,16 @@ int wrappingSub(int a, int b) {
   return static_cast<int>(static_cast<unsigned int>(a) - static_cast<unsigned int>(b));
 }
 
+// Deletes a tree that the loader built and cannot hand on. Its widgets may already stand in the
+// tab order of dialogs above it ("tabentry"), which outlive it.
+void discardTree(uiWidget* tree) {
+  for (uiWidget* above = tree->parent; above; above = above->parent) {
+    if (above->isType("uiDialog"))
+      static_cast<uiDialog*>(above)->removeTabEntries(tree);
+  }
+  delete tree;
+}
+
 // Adds a child that a "child" line built. addChild leaves a child out when its list node cannot
 // be allocated (and says so); such a child belongs to nobody and is deleted here.
 void adoptChild(uiWidget& parentWidget, uiWidget* child) {
@@ -132,7 +142,7 @@ void adoptChild(uiWidget& parentWidget, uiWidget* child) {
   }
   parentWidget.addChild(child, false);
   if (!parentWidget.children || parentWidget.children->widget != child)
-    delete child;
+    discardTree(child);
 }
 
 }  // namespace
@@ -192,7 +202,8 @@ uiWidget* uiWidget::_parseUI(unsigned char* text, int, uiWidget* parentWidget) {
     widget = parseObjHeader(&parser, parentWidget);
   }
   if (s_terminate) {
-    delete widget;
+    if (widget)
+      discardTree(widget);
     return nullptr;
   }
   return widget;
