@@ -298,6 +298,36 @@ TEST(LoaderRobustness, FilesCutShortLoadWhatTheyHold) {
   }
 }
 
+// Positions at the ends of the int range, summed down the tree while it is drawn and hit, wrap
+// around instead of overflowing.
+TEST(LoaderRobustness, ExtremeCoordinatesWrapAround) {
+  RecordingGfx gfx;
+  gfx.defineSprite("s", 8, 8);
+  uiSubsystem ui;
+  CaptureLog log;
+  std::string text = "main = uiNonVisualWidget\n{\n  x = 2147483647\n  y = -2147483648\n"
+                     "  x2 = -5\n  flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS\n"
+                     "  child b = uiButton\n  {\n    x = 100\n    y = -1\n    width = 10\n"
+                     "    sprite = s\n    flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS\n  }\n"
+                     "  child row = uiFlowLayout\n  {\n    Width = 2147483647\n"
+                     "    flags = WF_VISIBLE | WF_ACTIVE\n"
+                     "    child wide = uiSprite\n    {\n      x2 = 2147483647\n    }\n"
+                     "    child wider = uiSprite\n    {\n      x = -2147483648\n"
+                     "      x2 = 2147483647\n    }\n  }\n}\n";
+  Parser parser(text.data());
+  Tree root(uiWidget::parseObjHeader(&parser, nullptr));
+  ASSERT_TRUE(root);
+  root->initialize();
+  ui.setTopLevelWidget(root.get());
+  for (e_uiEvent event : {UIE_MOUSEMOVE, UIE_MOUSEDOWN, UIE_MOUSEUP}) {
+    ui.inputEvent(event, -2147483549, 2147483647, 0);
+    ui.render(16);
+  }
+  EXPECT_EQ(gfx.callsOf("blt").at(0),
+            "blt depth=0 sprite=1 x=-2147483549 y=2147483647 anim=0 frame=0 alpha=255");
+  ui.setTopLevelWidget(nullptr);
+}
+
 // An include that comes back through a scriptlet, and includes that name no file, end in reports.
 TEST(LoaderRobustness, IncludesThatLoopOrNameNoFileAreReported) {
   TempDir dir;
