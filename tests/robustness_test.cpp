@@ -3,6 +3,7 @@
 #include "capturelog.h"
 #include "recordinggfx.h"
 #include "tempdir.h"
+#include "uianimwidget.h"
 #include "uisubsystem.h"
 
 #include "core.h"
@@ -326,6 +327,41 @@ TEST(LoaderRobustness, ExtremeCoordinatesWrapAround) {
   EXPECT_EQ(gfx.callsOf("blt").at(0),
             "blt depth=0 sprite=1 x=-2147483549 y=2147483647 anim=0 frame=0 alpha=255");
   ui.setTopLevelWidget(nullptr);
+}
+
+// Tile counts far beyond any screen draw at most MAX_TILES per row and per column, for a tiled
+// sprite and for the mask of an animation.
+TEST(LoaderRobustness, HugeTileCountsDrawAtMostTheLimit) {
+  RecordingGfx gfx;
+  gfx.defineSprite("tile", 1, 1);
+  struct Case {
+    std::string lines;
+    size_t draws;
+  };
+  const Case cases[] = {
+      {"main = uiVisualWidget\n{\n  sprite = tile\n  tilehorzcount = 2147483647\n"
+       "  tilevertcount = 3\n}\n", 3 * uiVisualWidget::MAX_TILES},
+      {"main = uiAnimWidget\n{\n  AnimIn style = SpriteMask\n  AnimIn Time = 100\n"
+       "  AnimIn AlphaStart = 255\n  AnimIn sprite = tile\n  AnimIn SpriteVertCount = 2\n"
+       "  AnimIn SpriteHorzCount = 100000\n}\n", 2 * uiVisualWidget::MAX_TILES},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    CaptureLog log;
+    std::string text = c.lines;
+    Parser parser(text.data());
+    Tree root(uiWidget::parseObjHeader(&parser, nullptr));
+    ASSERT_TRUE(root);
+    root->initialize();
+    root->setWidgetStates(true, true, false, false);
+    if (root->isType("uiAnimWidget"))
+      static_cast<uiAnimWidget*>(root.get())->enter();
+    gfx.clearCalls();
+    uiWidget::s_iDeltaTime = 10;
+    root->update(0, 0);
+    root->render(0, 0);
+    EXPECT_EQ(gfx.callsOf("blt").size(), c.draws);
+  }
 }
 
 // An include that comes back through a scriptlet, and includes that name no file, end in reports.
