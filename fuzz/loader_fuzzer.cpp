@@ -1,5 +1,6 @@
 #include "fuzzsupport.h"
 
+#include "uidialog.h"
 #include "uisubsystem.h"
 
 #include <filesystem>
@@ -54,7 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     ui.setTopLevelWidget(root);
     if (root)
       root->setWidgetStates(true, true, true, true);
+    // A dialog comes on screen animated and leaves again halfway through.
+    uiDialog* dialog = root && root->isType("uiDialog") ? static_cast<uiDialog*>(root) : nullptr;
+    if (dialog)
+      ui.pushDialog(dialog, true);
     for (int step = 0; root && step < 48; ++step) {
+      if (dialog && step == 24)
+        ui.popDialog(dialog, true);
       static const e_uiEvent events[] = {UIE_MOUSEMOVE, UIE_MOUSEDOWN, UIE_MOUSEUP, UIE_KEYDOWN,
                                          UIE_CHAR, UIE_KEYUP};
       static const int keys[] = {UIK_TAB, 'a', UIK_ENTER, UIK_ERASE, UIK_SHIFT, 0xE9};
@@ -62,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
       ui.render(step * 5);
     }
     ui.setTopLevelWidget(nullptr);
+    ui.clearPendingDialogs();
     ui.shutdown();
     delete root;
   }
