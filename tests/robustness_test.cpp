@@ -364,6 +364,51 @@ TEST(LoaderRobustness, HugeTileCountsDrawAtMostTheLimit) {
   }
 }
 
+// Global input focus entries that lead back to their widget (itself, its parent, or a sibling that
+// lists it in turn) end the routing of an event instead of recursing without end; each widget is
+// offered the event at most twice.
+TEST(LoaderRobustness, GlobalFocusLoopsEndTheRouting) {
+  struct Case {
+    const char* lines;
+    int offers[2];  // how often a and b heard the press
+  };
+  const Case cases[] = {
+      {"child a = uiInputHandler\n{\n  globalinputfocus = main.a\n}\n", {2, 0}},
+      {"child a = uiInputHandler\n{\n  globalinputfocus = main\n}\n", {2, 0}},
+      {"child a = uiInputHandler\n{\n  globalinputfocus = main.b\n}\n"
+       "child b = uiInputHandler\n{\n  globalinputfocus = main.a\n}\n", {2, 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    CaptureLog log;
+    std::string text = std::string("main = uiInputHandler\n{\n  width = 10\n  height = 10\n") +
+                       c.lines + "}\n";
+    Parser parser(text.data());
+    Tree root(uiWidget::parseObjHeader(&parser, nullptr));
+    ASSERT_TRUE(root);
+    root->initialize();
+    int offers[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+      uiWidget* widget = root->getWidget(i == 0 ? "main.a" : "main.b", 1);
+      if (!widget)
+        continue;
+      widget->setWidgetFlags(WF_INPUT_FOCUS);
+      widget->setWidth(10);
+      widget->setHeight(10);
+      widget->boundsCb = [](uiWidget*, void* client, int, int) {
+        ++*static_cast<int*>(client);
+        return false;
+      };
+      widget->cbClient = &offers[i];
+    }
+    root->setWidgetFlags(WF_INPUT_FOCUS);
+    for (int event = 0; event < 2; ++event)
+      EXPECT_FALSE(root->inputEvent(UIE_MOUSEDOWN, 5, 5, 0, false, false));
+    EXPECT_EQ(offers[0], 2 * c.offers[0]);
+    EXPECT_EQ(offers[1], 2 * c.offers[1]);
+  }
+}
+
 // An include that comes back through a scriptlet, and includes that name no file, end in reports.
 TEST(LoaderRobustness, IncludesThatLoopOrNameNoFileAreReported) {
   TempDir dir;

@@ -146,6 +146,7 @@ public:
   uiFocusCallback focusCb = nullptr;              // asked before the widget gains input focus
   void* focusCbClient = nullptr;
   _WidgetNameList_s* globalFocusList = nullptr;  // owned
+  unsigned int globalFocusEvent = 0;  // the input event that last reached the global focus list
 
   // Frame statics, written by the UI manager each frame.
   static unsigned int s_iDeltaTime;  // milliseconds
