@@ -67,16 +67,10 @@ int softFont::textWidth(const uint32_t* text, size_t length) {
 
 void softFont::draw(softImage& dst, const uint32_t* text, size_t length, int x, int y,
                     int clipBottom, softColour colour) {
-  int baseline = y + m_ascent;
-  for (size_t i = 0; i < length; ++i) {
-    const softGlyph* g = glyph(text[i]);
-    if (!g)
-      continue;
-    if (g->width > 0 && g->height > 0)
-      softDraw::coverage(dst, m_bitmaps.data() + g->offset, g->width, x + g->left,
-                         baseline - g->top, g->width, g->height, clipBottom, colour);
-    x += g->advance;
-  }
+  layout(text, length, x, y, [&](uint32_t, const softGlyph& g, int left, int top) {
+    softDraw::coverage(dst, coverage(g), g.width, left, top, g.width, g.height, clipBottom,
+                       colour);
+  });
 }
 
 // A glyph FreeType cannot render is kept empty, so that it is not tried again at every frame.
@@ -139,36 +133,27 @@ int softFontTable::create(const char* name) {
                   path.c_str());
     return -1;
   }
-  m_fonts.push_back(std::make_unique<softFont>(face, name, size));
-  m_fonts.back()->uses = 1;
-  return static_cast<int>(m_fonts.size());
+  auto font = std::make_unique<softFont>(face, name, size);
+  font->uses = 1;
+  return m_fonts.add(std::move(font));
 }
 
 void softFontTable::release(int id) {
   softFont* font = get(id);
   if (font && --font->uses == 0)
-    m_fonts[id - 1].reset();
+    m_fonts.remove(id);
 }
 
 softFont* softFontTable::get(int id) {
-  if (id < 1 || id > static_cast<int>(m_fonts.size()))
-    return nullptr;
-  return m_fonts[id - 1].get();
+  return m_fonts.get(id);
 }
 
 size_t softFontTable::byteSize() const {
-  size_t bytes = 0;
-  for (const auto& font : m_fonts)
-    if (font)
-      bytes += font->byteSize();
-  return bytes;
+  return m_fonts.sum([](const softFont& font) { return font.byteSize(); });
 }
 
 int softFontTable::_find(const char* name) const {
-  for (size_t i = 0; i < m_fonts.size(); ++i)
-    if (m_fonts[i] && m_fonts[i]->name() == name)
-      return static_cast<int>(i + 1);
-  return -1;
+  return m_fonts.findLast([name](const softFont& font) { return font.name() == name; });
 }
 
 // "FILE:SIZE" or "FILE"; false for a size out of range.

@@ -2,6 +2,7 @@
 
 #include "softfiles.h"
 #include "softimage.h"
+#include "softslots.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,9 +41,15 @@ public:
   bool hasChar(uint32_t ch) const;
   const softGlyph* glyph(uint32_t ch);  // null for a control character
   int textWidth(const uint32_t* text, size_t length);
+  // Places one line whose top-left is (x, y): calls place(ch, glyph, left, top) for each glyph
+  // with pixels, left to right, with the screen position of the glyph's bitmap.
+  template <class Place>
+  void layout(const uint32_t* text, size_t length, int x, int y, Place&& place);
   // Draws one line whose top-left is (x, y); rows from clipBottom down are not drawn.
   void draw(softImage& dst, const uint32_t* text, size_t length, int x, int y, int clipBottom,
             softColour colour);
+  // The glyph's coverage bitmap: width x height bytes, rows without padding.
+  const uint8_t* coverage(const softGlyph& glyph) const { return m_bitmaps.data() + glyph.offset; }
   size_t byteSize() const { return m_bitmaps.size(); }
 
   int uses = 0;
@@ -59,6 +66,19 @@ private:
   std::unordered_map<uint32_t, softGlyph> m_others;
   std::vector<uint8_t> m_bitmaps;  // every cached glyph's coverage, rows without padding
 };
+
+template <class Place>
+void softFont::layout(const uint32_t* text, size_t length, int x, int y, Place&& place) {
+  int baseline = y + m_ascent;
+  for (size_t i = 0; i < length; ++i) {
+    const softGlyph* g = glyph(text[i]);
+    if (!g)
+      continue;
+    if (g->width > 0 && g->height > 0)
+      place(text[i], *g, x + g->left, baseline - g->top);
+    x += g->advance;
+  }
+}
 
 // The fonts of the software backend, shared by name with a use count like sprites.
 //
@@ -86,5 +106,5 @@ private:
 
   const softSearchPath& m_paths;
   FT_LibraryRec_* m_library = nullptr;
-  std::vector<std::unique_ptr<softFont>> m_fonts;  // index = id - 1; null once released
+  softSlots<softFont> m_fonts;
 };

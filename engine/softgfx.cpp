@@ -72,13 +72,7 @@ void softGfx::beginFrame(float seconds) {
 
 void softGfx::endFrame() {
   Lock lock(m_mutex);
-  for (uint8_t *pixel = m_frame.pixels.data(), *end = pixel + m_frame.pixels.size(); pixel < end;
-       pixel += 4) {
-    pixel[0] = m_clear.r;
-    pixel[1] = m_clear.g;
-    pixel[2] = m_clear.b;
-    pixel[3] = 255;
-  }
+  _drawClear(m_clear);
   m_order.resize(m_commands.size());
   for (size_t i = 0; i < m_order.size(); ++i)
     m_order[i] = static_cast<uint32_t>(i);
@@ -219,8 +213,8 @@ void softGfx::_compositeSprite(const Command& command) {
   if (!sprite || !sprite->frameRect(command.anim, command.frame, &frame))
     return;
   const softRect& block = command.block;
-  softDraw::blit(m_frame, sprite->sheet, frame, command.x, command.y, block.x, block.y, block.w,
-                 block.h, command.colour);
+  _drawBlock(command.id, *sprite, frame, command.x, command.y, block.x, block.y, block.w, block.h,
+             command.colour);
 }
 
 // -- Text --
@@ -358,8 +352,9 @@ void softGfx::_compositeText(const Command& command) {
     return;
   const uint32_t* text = m_text.data() + command.textStart;
   int width = font->textWidth(text, command.textLength);
-  font->draw(m_frame, text, command.textLength, _justifiedLeft(command.x, width, command.justify),
-             command.y, command.clipBottom, command.colour);
+  _drawText(command.id, *font, text, command.textLength,
+            _justifiedLeft(command.x, width, command.justify), command.y, command.clipBottom,
+            command.colour);
 }
 
 // -- Particle systems --
@@ -471,8 +466,7 @@ void softGfx::_composite(const Command& command) {
       _compositeText(command);
       break;
     case Kind::DISC:
-      softDraw::disc(m_frame, command.centreX, command.centreY, command.size / 2.0f,
-                     command.colour);
+      _drawDisc(command.centreX, command.centreY, command.size / 2.0f, command.colour);
       break;
     case Kind::STRETCHED:
       _compositeStretched(command);
@@ -488,8 +482,39 @@ void softGfx::_compositeStretched(const Command& command) {
     return;
   float width = command.size;
   float height = command.size * static_cast<float>(frame.h) / static_cast<float>(frame.w);
-  softDraw::blitScaled(m_frame, sprite->sheet, frame, command.centreX - width / 2.0f,
-                       command.centreY - height / 2.0f, width, height, command.colour);
+  _drawStretched(command.id, *sprite, frame, command.centreX - width / 2.0f,
+                 command.centreY - height / 2.0f, width, height, command.colour);
+}
+
+// -- Drawing into the frame --
+
+void softGfx::_drawClear(softColour colour) {
+  for (uint8_t *pixel = m_frame.pixels.data(), *end = pixel + m_frame.pixels.size(); pixel < end;
+       pixel += 4) {
+    pixel[0] = colour.r;
+    pixel[1] = colour.g;
+    pixel[2] = colour.b;
+    pixel[3] = 255;
+  }
+}
+
+void softGfx::_drawBlock(int, const softSprite& sprite, const softRect& frame, int x, int y,
+                         int srcX, int srcY, int w, int h, softColour tint) {
+  softDraw::blit(m_frame, sprite.sheet, frame, x, y, srcX, srcY, w, h, tint);
+}
+
+void softGfx::_drawStretched(int, const softSprite& sprite, const softRect& frame, float x,
+                             float y, float w, float h, softColour tint) {
+  softDraw::blitScaled(m_frame, sprite.sheet, frame, x, y, w, h, tint);
+}
+
+void softGfx::_drawDisc(float centreX, float centreY, float radius, softColour colour) {
+  softDraw::disc(m_frame, centreX, centreY, radius, colour);
+}
+
+void softGfx::_drawText(int, softFont& font, const uint32_t* text, size_t length, int x, int y,
+                        int clipBottom, softColour colour) {
+  font.draw(m_frame, text, length, x, y, clipBottom, colour);
 }
 
 void softGfx::_updateStats() {

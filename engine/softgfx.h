@@ -114,6 +114,25 @@ public:
   static const size_t MAX_TEXT = 4096;  // characters of one print; the rest is not drawn
   static const int EVENT_RESTART = 4;   // addEvent type that restarts a particle system
 
+protected:
+  // The drawing primitives that endFrame ends in, in the frame's drawing order. This class draws
+  // into frame(); a backend that draws elsewhere (a window) overrides all five and shares the
+  // loading, gathering, ordering and layout. Sprites and fonts come with their ids, which are
+  // never given twice.
+  virtual void _drawClear(softColour colour);
+  // The block (srcX, srcY, w, h) of `frame`, a rectangle of the sprite's sheet, at (x, y); the
+  // block is clipped to the frame as softDraw::blit does.
+  virtual void _drawBlock(int spriteId, const softSprite& sprite, const softRect& frame, int x,
+                          int y, int srcX, int srcY, int w, int h, softColour tint);
+  // `frame` stretched over w x h at (x, y), sampling the nearest pixel.
+  virtual void _drawStretched(int spriteId, const softSprite& sprite, const softRect& frame,
+                              float x, float y, float w, float h, softColour tint);
+  virtual void _drawDisc(float centreX, float centreY, float radius, softColour colour);
+  // One line of text whose top-left is (x, y), justified already; rows from clipBottom down are
+  // not drawn.
+  virtual void _drawText(int fontId, softFont& font, const uint32_t* text, size_t length, int x,
+                         int y, int clipBottom, softColour colour);
+
 private:
   enum class Kind : uint8_t { SPRITE, TEXT, DISC, STRETCHED };
 

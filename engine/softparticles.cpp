@@ -237,19 +237,14 @@ int softParticleTable::create(const char* name, const char* file) {
   softParticleStyle* style = _style(file);
   if (!style)
     return -1;
-  m_systems.push_back(std::make_unique<softParticleSystem>(name ? name : "", style));
-  return static_cast<int>(m_systems.size());
+  return m_systems.add(std::make_unique<softParticleSystem>(name ? name : "", style));
 }
 
 void softParticleTable::release(const char* name) {
   if (!name)
     return;
-  for (size_t i = m_systems.size(); i-- > 0;) {
-    if (m_systems[i] && m_systems[i]->name() == name) {
-      release(static_cast<int>(i + 1));
-      return;
-    }
-  }
+  release(m_systems.findLast(
+      [name](const softParticleSystem& system) { return system.name() == name; }));
 }
 
 void softParticleTable::release(int id) {
@@ -257,22 +252,18 @@ void softParticleTable::release(int id) {
   if (!system)
     return;
   const softParticleStyle* style = &system->style();
-  m_systems[id - 1].reset();
+  m_systems.remove(id);
   _dropStyle(style);
 }
 
 softParticleSystem* softParticleTable::get(int id) {
-  if (id < 1 || id > static_cast<int>(m_systems.size()))
-    return nullptr;
-  return m_systems[id - 1].get();
+  return m_systems.get(id);
 }
 
 size_t softParticleTable::byteSize() const {
-  size_t bytes = 0;
-  for (const auto& system : m_systems)
-    if (system)
-      bytes += system->particles().capacity() * sizeof(softParticle);
-  return bytes;
+  return m_systems.sum([](const softParticleSystem& system) {
+    return system.particles().capacity() * sizeof(softParticle);
+  });
 }
 
 softParticleStyle* softParticleTable::_style(const char* file) {

@@ -2,6 +2,7 @@
 
 #include "softfiles.h"
 #include "softimage.h"
+#include "softslots.h"
 
 #include <cstdint>
 #include <memory>
@@ -115,5 +116,5 @@ private:
   const softSearchPath& m_paths;
   softSpriteTable& m_sprites;
   std::vector<std::unique_ptr<softParticleStyle>> m_styles;
-  std::vector<std::unique_ptr<softParticleSystem>> m_systems;  // index = id - 1
+  softSlots<softParticleSystem> m_systems;
 };

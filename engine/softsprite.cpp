@@ -85,8 +85,7 @@ int softSpriteTable::create(const char* name) {
   if (!_load(path, sprite.get()))
     return -1;
   sprite->uses = 1;
-  m_sprites.push_back(std::move(sprite));
-  return static_cast<int>(m_sprites.size());
+  return m_sprites.add(std::move(sprite));
 }
 
 void softSpriteTable::release(const char* name) {
@@ -95,29 +94,20 @@ void softSpriteTable::release(const char* name) {
   int id = _find(name);
   if (id == -1)
     return;
-  if (--m_sprites[id - 1]->uses == 0)
-    m_sprites[id - 1].reset();
+  if (--get(id)->uses == 0)
+    m_sprites.remove(id);
 }
 
 softSprite* softSpriteTable::get(int id) {
-  if (id < 1 || id > static_cast<int>(m_sprites.size()))
-    return nullptr;
-  return m_sprites[id - 1].get();
+  return m_sprites.get(id);
 }
 
 size_t softSpriteTable::byteSize() const {
-  size_t bytes = 0;
-  for (const auto& sprite : m_sprites)
-    if (sprite)
-      bytes += sprite->sheet.byteSize();
-  return bytes;
+  return m_sprites.sum([](const softSprite& sprite) { return sprite.sheet.byteSize(); });
 }
 
 int softSpriteTable::_find(const char* name) const {
-  for (size_t i = 0; i < m_sprites.size(); ++i)
-    if (m_sprites[i] && m_sprites[i]->name == name)
-      return static_cast<int>(i + 1);
-  return -1;
+  return m_sprites.findLast([name](const softSprite& sprite) { return sprite.name == name; });
 }
 
 bool softSpriteTable::_load(const std::string& path, softSprite* sprite) {

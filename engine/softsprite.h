@@ -2,6 +2,7 @@
 
 #include "softfiles.h"
 #include "softimage.h"
+#include "softslots.h"
 
 #include <memory>
 #include <string>
@@ -55,5 +56,5 @@ private:
   bool _fitFrames(softSprite* sprite);
 
   const softSearchPath& m_paths;
-  std::vector<std::unique_ptr<softSprite>> m_sprites;  // index = id - 1; null once released
+  softSlots<softSprite> m_sprites;
 };

@@ -1,11 +1,11 @@
 #include "softgfx.h"
 
 #include "capturelog.h"
+#include "tempdir.h"
 #include "testmemory.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,25 +18,12 @@ namespace {
 const softColour BLACK {0, 0, 0, 255};
 
 // A fresh folder of generated sprite sheets and descriptors, and a backend that looks there.
-class Stage {
-public:
+struct Stage {
   explicit Stage(int width = 64, int height = 32) : gfx(width, height) {
-    static std::atomic<int> count {0};
-    folder = (std::filesystem::temp_directory_path() / ("softgfx_test_" + std::to_string(++count)))
-                 .string();
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    gfx.addSearchPath(folder.c_str());
+    gfx.addSearchPath(dir.folder().c_str());
     gfx.setClearColour(BLACK);
   }
-  ~Stage() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
 
-  std::string path(const std::string& name) const {
-    return (std::filesystem::path(folder) / name).string();
-  }
   void sheet(const std::string& name, int width, int height,
              const std::function<softColour(int x, int y)>& colour) const {
     softImage image;
@@ -45,28 +32,29 @@ public:
       for (int x = 0; x < width; ++x) {
         softColour c = colour(x, y);
         uint8_t* pixel = image.at(x, y);
-        pixel[0] = c.r;
-        pixel[1] = c.g;
-        pixel[2] = c.b;
-        pixel[3] = c.a;
+        pixel[0] = c.r, pixel[1] = c.g, pixel[2] = c.b, pixel[3] = c.a;
       }
-    ASSERT_TRUE(softSavePNG(path(name).c_str(), image));
+    ASSERT_TRUE(softSavePNG(dir.path(name).c_str(), image));
   }
   void solid(const std::string& name, int size, softColour colour) const {
     sheet(name, size, size, [colour](int, int) { return colour; });
   }
-  void text(const std::string& name, const std::string& content) const {
-    std::FILE* out = std::fopen(path(name).c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(content.data(), 1, content.size(), out);
-    std::fclose(out);
-  }
+  void text(const std::string& name, const std::string& content) const { dir.write(name, content); }
   softColour pixel(int x, int y) const {
     const uint8_t* p = gfx.frame().at(x, y);
     return softColour {p[0], p[1], p[2], p[3]};
   }
+  // Expects the messages in order; "@" in a message stands for the folder.
+  void expect(CaptureLog& log, const std::vector<std::string>& messages) const {
+    for (std::string message : messages) {
+      size_t at = message.find('@');
+      if (at != std::string::npos)
+        message.replace(at, 1, dir.folder());
+      log.expect(message);
+    }
+  }
 
-  std::string folder;
+  TempDir dir;
   softGfx gfx;
 };
 
@@ -292,12 +280,12 @@ TEST(softGfx, SpritesAreSharedByNameUntilTheLastRelease) {
   int walker = stage.gfx.createSprite("walker");
   ASSERT_NE(walker, -1);
   EXPECT_EQ(stage.gfx.createSprite("walker"), walker);
-  EXPECT_EQ(stage.gfx.getSpriteWidth(walker), 4);
-  EXPECT_EQ(stage.gfx.getSpriteHeight(walker), 4);
-  EXPECT_EQ(stage.gfx.getSpriteFrameCount(walker, 0), 4);
-  EXPECT_EQ(stage.gfx.getSpriteFrameCount(walker, 1), 2);
-  EXPECT_EQ(stage.gfx.getSpriteFrameCount(walker, 2), 0);
-  EXPECT_EQ(stage.gfx.getSpriteFrameCount(walker, -1), 0);
+  EXPECT_EQ(std::vector<int>({stage.gfx.getSpriteWidth(walker), stage.gfx.getSpriteHeight(walker),
+                              stage.gfx.getSpriteFrameCount(walker, 0),
+                              stage.gfx.getSpriteFrameCount(walker, 1),
+                              stage.gfx.getSpriteFrameCount(walker, 2),
+                              stage.gfx.getSpriteFrameCount(walker, -1)}),
+            std::vector<int>({4, 4, 4, 2, 0, 0}));
 
   stage.gfx.releaseSprite("walker");
   EXPECT_STREQ(stage.gfx.getSpriteName(walker), "walker");
@@ -329,65 +317,78 @@ TEST(softGfx, SpritesAreSharedByNameUntilTheLastRelease) {
   EXPECT_TRUE(inkOf(stage.gfx.frame()).empty());
 }
 
-TEST(softGfx, BrokenSpriteFilesAreReported) {
+// Each descriptor is written as bad.sprite or bad.psys and loaded; a broken key is reported and
+// skipped, a broken file is refused.
+TEST(softGfx, BrokenDescriptorsAreReported) {
   struct Case {
-    const char* what;
+    const char* file;
     const char* descriptor;
     std::vector<std::string> messages;  // "@" stands for the stage's folder
     bool loads;
   };
   const Case cases[] = {
-      {"frames beyond the sheet",
-       "image = sheet.png\nframe = 4 4\nframes = 5\n",
+      {"bad.sprite", "image = sheet.png\nframe = 4 4\nframes = 5\n",
        {"Cannot load sprite ^C00FF00bad^c: 1 animations of up to 5 frames of 4x4 do not fit its "
         "16x8 image\f"},
        false},
-      {"no image",
-       "frame = 4 4\n",
-       {"Cannot load sprite ^C00FF00bad^c: @/bad.sprite names no image\f"},
-       false},
-      {"image missing",
-       "image = nothere.png\n",
-       {"Cannot load sprite ^C00FF00bad^c: cannot read image @/nothere.png\f"},
-       false},
-      {"negative frame size",
-       "image = sheet.png\nframe = -4 4\n",
+      {"bad.sprite", "frame = 4 4\n",
+       {"Cannot load sprite ^C00FF00bad^c: @/bad.sprite names no image\f"}, false},
+      {"bad.sprite", "image = nothere.png\n",
+       {"Cannot load sprite ^C00FF00bad^c: cannot read image @/nothere.png\f"}, false},
+      {"bad.sprite", "image = sheet.png\nframe = -4 4\n",
        {"Cannot load sprite ^C00FF00bad^c: 0 animations of up to 0 frames of -4x4 do not fit its "
         "16x8 image\f"},
        false},
-      {"unknown key",
-       "image = sheet.png\n\ncolour = red\n",
-       {"...unknown key ^C00FF00colour^c in @/bad.sprite line 3\f"},
-       true},
-      {"bad frame counts",
-       "image = sheet.png\nframes = 2 x\n",
-       {"...expected: \"^C00FF00frames = count count ...^c\" (1 to 256 counts)\f"},
-       true},
-      {"bad frame size",
-       "image = sheet.png\nframe = 4\n",
-       {"...expected: \"^C00FF00frame = integer integer^c\"\f"},
-       true},
+      {"bad.sprite", "image = sheet.png\n\ncolour = red\n",
+       {"...unknown key ^C00FF00colour^c in @/bad.sprite line 3\f"}, true},
+      {"bad.sprite", "image = sheet.png\nframes = 2 x\n",
+       {"...expected: \"^C00FF00frames = count count ...^c\" (1 to 256 counts)\f"}, true},
+      {"bad.sprite", "image = sheet.png\nframe = 4\n",
+       {"...expected: \"^C00FF00frame = integer integer^c\"\f"}, true},
+      {"bad.psys", "rate = -1\n",
+       {"Cannot load particle system ^C00FF00bad.psys^c: the rate and the count cannot be "
+        "negative\f"},
+       false},
+      {"bad.psys", "lifetime = 0 1\n",
+       {"Cannot load particle system ^C00FF00bad.psys^c: lifetimes must be above 0\f"}, false},
+      {"bad.psys", "sprite = ghost\n",
+       {"Cannot load sprite ^C00FF00ghost^c: no such file\f",
+        "Cannot load particle system ^C00FF00bad.psys^c: its sprite is missing\f"},
+       false},
+      {"bad.psys", "startcolour = 1 2 3\n",
+       {"...expected: \"^C00FF00startcolour = red green blue alpha^c\" (0 to 255 each)\f"}, true},
+      {"bad.psys", "endcolour = 1 2 3 256\n",
+       {"...expected: \"^C00FF00endcolour = red green blue alpha^c\" (0 to 255 each)\f"}, true},
+      {"bad.psys", "// sparks\nflavour = lemon\n",
+       {"...unknown key ^C00FF00flavour^c in @/bad.psys line 2\f"}, true},
+      {"bad.psys", "rate = fast\n", {"...expected: \"^C00FF00rate = float^c\"\f"}, true},
+      {"bad.psys", "rate = 1e30\ncount = 0\n", {}, true},  // held to the pool
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.descriptor);
     CaptureLog log;
     Stage stage;
     stage.sheet("sheet.png", 16, 8, [](int, int) { return softColour {}; });
-    stage.text("bad.sprite", c.descriptor);
-    for (std::string message : c.messages) {
-      size_t at = message.find('@');
-      if (at != std::string::npos)
-        message.replace(at, 1, stage.folder);
-      log.expect(message);
+    stage.text(c.file, c.descriptor);
+    stage.expect(log, c.messages);
+    if (std::string(c.file) == "bad.sprite") {
+      EXPECT_EQ(stage.gfx.createSprite("bad") != -1, c.loads);
+    } else {
+      int instance = stage.gfx.createParticleSystemInstance("bad", "bad.psys");
+      EXPECT_EQ(instance != -1, c.loads);
+      stage.gfx.updateParticleSystem(instance, 0, 0, 1000.0f);
     }
-    EXPECT_EQ(stage.gfx.createSprite("bad") != -1, c.loads);
   }
   CaptureLog log;
   Stage stage;
   log.expect("Cannot load sprite ^C00FF00ghost^c: no such file\f");
   log.expect("Cannot load a sprite without a name\f");
+  log.expect("Cannot load particle system ^C00FF00ghost.psys^c: no such file\f");
+  log.expect("Cannot load a particle system without a file name\f");
   EXPECT_EQ(stage.gfx.createSprite("ghost"), -1);
   EXPECT_EQ(stage.gfx.createSprite(""), -1);
+  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", "ghost.psys"), -1);
+  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", nullptr), -1);
 }
 
 TEST(softGfx, TextIsDrawnInsideTheRectangleGetTextRectGives) {
@@ -501,7 +502,7 @@ TEST(softGfx, FontsAreNamedWithTheirSizeAndShared) {
   }
   CaptureLog log;
   stage.text("junk.ttf", "not a font at all");
-  log.expect("Cannot load font ^C00FF00junk.ttf^c: " + stage.path("junk.ttf") +
+  log.expect("Cannot load font ^C00FF00junk.ttf^c: " + stage.dir.path("junk.ttf") +
              " is not a font FreeType can read\f");
   EXPECT_EQ(stage.gfx.createFont("junk.ttf"), -1);
 
@@ -666,66 +667,7 @@ TEST(softGfx, ParticleSystemsDieStopAndRestart) {
   gfx.releaseParticleSystemInstance("nobody");
 }
 
-TEST(softGfx, BrokenParticleFilesAreReported) {
-  struct Case {
-    const char* what;
-    const char* descriptor;
-    std::vector<std::string> messages;  // "@" stands for the stage's folder
-    bool loads;
-  };
-  const Case cases[] = {
-      {"negative rate",
-       "rate = -1\n",
-       {"Cannot load particle system ^C00FF00bad.psys^c: the rate and the count cannot be "
-        "negative\f"},
-       false},
-      {"no lifetime",
-       "lifetime = 0 1\n",
-       {"Cannot load particle system ^C00FF00bad.psys^c: lifetimes must be above 0\f"},
-       false},
-      {"missing sprite",
-       "sprite = ghost\n",
-       {"Cannot load sprite ^C00FF00ghost^c: no such file\f",
-        "Cannot load particle system ^C00FF00bad.psys^c: its sprite is missing\f"},
-       false},
-      {"short colour",
-       "startcolour = 1 2 3\n",
-       {"...expected: \"^C00FF00startcolour = red green blue alpha^c\" (0 to 255 each)\f"},
-       true},
-      {"colour out of range",
-       "endcolour = 1 2 3 256\n",
-       {"...expected: \"^C00FF00endcolour = red green blue alpha^c\" (0 to 255 each)\f"},
-       true},
-      {"unknown key",
-       "// sparks\nflavour = lemon\n",
-       {"...unknown key ^C00FF00flavour^c in @/bad.psys line 2\f"},
-       true},
-      {"bad number", "rate = fast\n", {"...expected: \"^C00FF00rate = float^c\"\f"}, true},
-      {"huge rate is held to the pool", "rate = 1e30\ncount = 0\n", {}, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    CaptureLog log;
-    Stage stage;
-    stage.text("bad.psys", c.descriptor);
-    for (std::string message : c.messages) {
-      size_t at = message.find('@');
-      if (at != std::string::npos)
-        message.replace(at, 1, stage.folder);
-      log.expect(message);
-    }
-    int instance = stage.gfx.createParticleSystemInstance("bad", "bad.psys");
-    EXPECT_EQ(instance != -1, c.loads);
-    stage.gfx.updateParticleSystem(instance, 0, 0, 1000.0f);
-  }
-  CaptureLog log;
-  Stage stage;
-  log.expect("Cannot load particle system ^C00FF00ghost.psys^c: no such file\f");
-  log.expect("Cannot load a particle system without a file name\f");
-  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", "ghost.psys"), -1);
-  EXPECT_EQ(stage.gfx.createParticleSystemInstance("a", nullptr), -1);
-}
-
+// Read during a frame, the figures are those of the frame before.
 TEST(softGfx, StatisticsDescribeTheLastFrame) {
   CaptureLog log;
   Stage stage;
@@ -734,7 +676,7 @@ TEST(softGfx, StatisticsDescribeTheLastFrame) {
   int dot = stage.gfx.createSprite("dot");
   int font = stage.gfx.createFont("");
   int sparks = stage.gfx.createParticleSystemInstance("sparks", "sparks.psys");
-  EXPECT_GE(stage.gfx.stats.textureMemory, 4 * 4 * 4);
+  const gfxStats_s& stats = stage.gfx.stats;
   for (int frame = 0; frame < 40; ++frame) {
     stage.gfx.beginFrame(0.02f);
     stage.gfx.blt(1, dot, 0, 0, 0, 0, 255);
@@ -742,18 +684,13 @@ TEST(softGfx, StatisticsDescribeTheLastFrame) {
     stage.gfx.print(1, font, 0, 0, 0, 8, -1, 255, "stats");
     stage.gfx.updateParticleSystem(sparks, 20, 20, 0.02f);
     stage.gfx.psemit(1, sparks, 1.0f);
-    // Read during the frame, the figures are those of the frame before.
-    if (frame > 0) {
-      EXPECT_EQ(stage.gfx.stats.bltCount, 2);
-    }
+    EXPECT_EQ(stats.bltCount, frame > 0 ? 2 : 0);
     stage.gfx.endFrame();
   }
-  const gfxStats_s& stats = stage.gfx.stats;
   EXPECT_NEAR(stats.fps, 50.0f, 0.01f);
-  EXPECT_EQ(stats.bltCount, 2);
-  EXPECT_EQ(stats.textCount, 1);
-  EXPECT_EQ(stats.psysCount, 1);
-  EXPECT_GT(stats.textureMemory, 4 * 4 * 4);  // the glyphs of "stats" joined the sheet
+  EXPECT_EQ(std::vector<int>({stats.bltCount, stats.textCount, stats.psysCount}),
+            std::vector<int>({2, 1, 1}));
+  EXPECT_GT(stats.textureMemory, 4 * 4 * 4);  // the sprite, and the glyphs of "stats"
   EXPECT_GE(stats.otherMemory, 64 * 32 * 4);  // at least the frame
   EXPECT_EQ(stats.total, stats.textureMemory + stats.otherMemory);
   EXPECT_GE(stats.maxMemory, stats.total);

@@ -1,37 +1,14 @@
 #include "udlogger.h"
 
+#include "capturelog.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace {
-
-struct Received {
-  int severity;
-  std::string text;
-};
-
-void collect(void* client, int severity, const char* text) {
-  static_cast<std::vector<Received>*>(client)->push_back({severity, text});
-}
-
-// Installs `collect` for one test and restores the sink that was there.
-class SinkScope {
-public:
-  SinkScope() {
-    m_previous = udLogger::getSink(&m_previousClient);
-    udLogger::setSink(collect, &received);
-  }
-  ~SinkScope() { udLogger::setSink(m_previous, m_previousClient); }
-  std::vector<Received> received;
-
-private:
-  udLoggerSink m_previous;
-  void* m_previousClient;
-};
 
 std::string terminalText(const char* text, bool colours) {
   std::FILE* out = std::tmpfile();
@@ -45,32 +22,22 @@ std::string terminalText(const char* text, bool colours) {
 
 }  // namespace
 
+// The capturing log is a sink: it checks the severities and the texts exactly.
 TEST(udLogger, SinkGetsTheFormattedTextExactly) {
-  SinkScope sink;
-  udLogger::log(2, "...[%s:%d] Unknown parameter: ^C00FF00%s\f", "menu", 12, "colour");
-  udLogger::log(1, "_playWithPan( WP_WORLD ): Not Implemented\f ");
   std::string longName(3000, 'n');
-  udLogger::log(2, "could not open file: \"^C00FF00%s^c\"\f", longName.c_str());
-
-  ASSERT_EQ(sink.received.size(), 3u);
-  EXPECT_EQ(sink.received[0].severity, 2);
-  EXPECT_EQ(sink.received[0].text, "...[menu:12] Unknown parameter: ^C00FF00colour\f");
-  EXPECT_EQ(sink.received[1].severity, 1);
-  EXPECT_EQ(sink.received[1].text, "_playWithPan( WP_WORLD ): Not Implemented\f ");
-  EXPECT_EQ(sink.received[2].text, "could not open file: \"^C00FF00" + longName + "^c\"\f");
-}
-
-TEST(udLogger, NullSinkRestoresTheDefault) {
   {
-    SinkScope sink;
-    void* client = nullptr;
-    EXPECT_EQ(udLogger::getSink(&client), &collect);
-    EXPECT_EQ(client, &sink.received);
+    CaptureLog log;
+    log.expect("...[menu:12] Unknown parameter: ^C00FF00colour\f");
+    log.expect("_playWithPan( WP_WORLD ): Not Implemented\f ", 1);
+    log.expect("could not open file: \"^C00FF00" + longName + "^c\"\f");
+    udLogger::log(2, "...[%s:%d] Unknown parameter: ^C00FF00%s\f", "menu", 12, "colour");
+    udLogger::log(1, "_playWithPan( WP_WORLD ): Not Implemented\f ");
+    udLogger::log(2, "could not open file: \"^C00FF00%s^c\"\f", longName.c_str());
   }
   int someClient = 0;
   udLogger::setSink(nullptr, &someClient);
   void* client = &client;
-  EXPECT_EQ(udLogger::getSink(&client), nullptr);
+  EXPECT_EQ(udLogger::getSink(&client), nullptr) << "a null sink restores the default";
   EXPECT_EQ(client, nullptr);
 }
 

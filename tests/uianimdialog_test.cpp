@@ -1,11 +1,7 @@
 #include "uianimdialog.h"
 
-#include "capturelog.h"
-#include "core.h"
-#include "recordinggfx.h"
-#include "recordingsound.h"
 #include "testmemory.h"
-#include "uisubsystem.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +9,6 @@
 #include <vector>
 
 namespace {
-
-void applyBlock(uiWidget& widget, const std::string& keys) {
-  std::string block = "{\n" + keys + "\n}\n";
-  std::vector<char> text(block.begin(), block.end());
-  text.push_back('\0');
-  Parser parser(text.data());
-  widget.parse(&parser, false);
-}
 
 void noteName(uiWidget* widget, void* client) {
   static_cast<std::vector<std::string>*>(client)->push_back(widget->name);
@@ -33,7 +21,7 @@ bool noteKey(uiWidget* widget, void* client, int) {
 
 // A UI manager whose top-level widget holds the dialogs, so that each frame runs the whole frame
 // loop with the dialog commands. Sprite 1 is an 8 x 4 mask. Any message logged fails the test.
-struct Screen {
+struct Screen : WidgetStage {
   Screen() {
     gfx.defineSprite("mask", 8, 4);
     root = uiNonVisualWidget::s_allocator();
@@ -50,7 +38,7 @@ struct Screen {
   Dialog* add(const char* name, const std::string& keys = "") {
     Dialog* dialog = static_cast<Dialog*>(Dialog::s_allocator());
     uiCopyName(dialog->name, name, sizeof(dialog->name));
-    applyBlock(*dialog, keys);
+    applyKeys(*dialog, keys);
     root->addChild(dialog, false);
     dialog->dlgHideCb(noteName, &hidden);
     dialog->keyDownCb = noteKey;
@@ -78,10 +66,6 @@ struct Screen {
     return row + " | key " + (heard.empty() ? "-" : heard[0]);
   }
 
-  CaptureLog log;
-  RecordingGfx gfx;
-  RecordingSound sound;
-  uiSubsystem ui;
   uiWidget* root = nullptr;
   std::vector<std::string> hidden, heard;
 };
@@ -280,8 +264,6 @@ TEST(uiAnimDialog, KeysAndTheirMessages) {
   uiAnimDialog* menu = screen.add("menu", "child title = uiVisualWidget\n{\nx = 7\ny = 8\n}\n"
                                           "AnimIn style = AlphaFade\nANIMOUT Time = 40");
   EXPECT_EQ(menu->animIn.style + menu->animOut.time, ANIM_ALPHA_FADE + 40u);
-  EXPECT_TRUE(menu->isType("UIDIALOG") && !menu->isType("uiAnimWidget"));
-  EXPECT_EQ(uiWidget::getTypeId("uiAnimDialog"), 16);
   struct Case {
     const char* line;
     std::vector<const char*> messages;
@@ -306,7 +288,7 @@ TEST(uiAnimDialog, KeysAndTheirMessages) {
     SCOPED_TRACE(c.line);
     for (const char* message : c.messages)
       screen.log.expect(message);
-    applyBlock(*menu, c.line);
+    applyKeys(*menu, c.line);
     screen.log.check();
   }
   ASSERT_EQ(menu->getSubAnimCount(), 2);
@@ -322,13 +304,13 @@ TEST(uiAnimDialog, KeysAndTheirMessages) {
   EXPECT_EQ(std::string(menu->animIn.sound) + menu->getSubAnim(1)->animOut.sound + menu->animOut.sound,
             "openclose");
 
-  applyBlock(*menu, "SubAnimCount = 1");
+  applyKeys(*menu, "SubAnimCount = 1");
   EXPECT_EQ(menu->getSubAnim(0)->widget, nullptr) << "the entries are replaced";
   EXPECT_EQ(screen.gfx.spriteUses("mask"), 0) << "with their mask sprites";
   {
     FailingMemory failing(1);
     screen.log.expect("uiAnimDialog(): out of memory allocating SubAnimData\f");
-    applyBlock(*menu, "SubAnimCount = 4");
+    applyKeys(*menu, "SubAnimCount = 4");
   }
   EXPECT_EQ(menu->getSubAnimCount(), 0);
 }
@@ -356,6 +338,4 @@ TEST(uiAnimDialog, FramesAllocateNothingAndDeletingFreesEverything) {
     EXPECT_EQ(screen.ui.topDialog(), nullptr);
   }
   EXPECT_EQ(memory.liveCount(9) + memory.liveCount(0), 0u);
-  FailingMemory failing(1);
-  EXPECT_EQ(uiAnimDialog::s_allocator(), nullptr);
 }

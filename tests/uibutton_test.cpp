@@ -1,13 +1,6 @@
 #include "uibutton.h"
 
-#include "uisubsystem.h"
-
-#include "capturelog.h"
-#include "recordinggfx.h"
-#include "recordingsound.h"
-#include "testmemory.h"
-
-#include "core.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +13,7 @@ using Lines = std::vector<std::string>;
 
 // A button named ok at (10, 10) on a 20 x 10 sprite (animations 0 to 6 of four frames, 7 of none),
 // installed as the top-level widget. Sounds and the game's callbacks go into one log, in order.
-struct ButtonFixture {
-  RecordingGfx gfx;
-  RecordingSound sound;
-  uiSubsystem ui;
+struct ButtonFixture : WidgetStage {
   uiButton button;
   Lines heard;
   size_t soundsHeard = 0;
@@ -217,7 +207,7 @@ TEST(uiButton, ClickStartsAParticleBurstAtItsCentreUntilItDies) {
 }
 
 TEST(uiButton, KeysFlagsAndDefaultSounds) {
-  CountingMemory memory;
+  LeakCheck leaks;
   CaptureLog log;
   log.expect("...unknown hotkey: \"^C00FF00KEY_F11^c\"\f");
   log.expect("...expected: \"^C00FF00hotkey = \"val\"^c\"\f");
@@ -226,7 +216,7 @@ TEST(uiButton, KeysFlagsAndDefaultSounds) {
   log.expect("...expected: \"^C00FF00highlightsound = \"string\"^c\"\f");
   log.expect("Unknown flag: UIP_DONTUPDATE\f");
   uiButton::setDefaultSounds("tick", "buzz");
-  const std::string text = R"(
+  Tree widget(parseWidget(R"(
     ok = uiButton
     {
       rate = 250
@@ -240,21 +230,14 @@ TEST(uiButton, KeysFlagsAndDefaultSounds) {
       highlightsound
       flags = UIB_PRESSED | uib_hover | UIB_DONTDRAWIDLE | UIP_DONTUPDATE
     }
-  )";
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  uiWidget* widget = uiWidget::parseObjHeader(&parser, nullptr);
+  )"));
   uiButton::setDefaultSounds("click", "highlight");
-  ASSERT_NE(widget, nullptr);
-  auto* button = static_cast<uiButton*>(widget);
+  ASSERT_TRUE(widget);
+  auto* button = static_cast<uiButton*>(widget.get());
   EXPECT_EQ(button->rate, 250u);
   EXPECT_EQ(button->hotkey, 165);
   EXPECT_STREQ(button->psysName, "sparks");
   EXPECT_STREQ(button->clickSound, "tick");
   EXPECT_STREQ(button->highlightSound, "hum");
   EXPECT_EQ(widget->getWidgetFlags(), UIB_PRESSED | UIB_HOVER | UIB_DONTDRAWIDLE);
-  EXPECT_TRUE(widget->isType("uivisualwidget"));
-  delete widget;
-  EXPECT_EQ(memory.liveCount(9), 0u);
 }

@@ -1,10 +1,8 @@
 #include "uidigitalbanner.h"
 
-#include "capturelog.h"
-#include "recordinggfx.h"
 #include "testmemory.h"
+#include "widgettest.h"
 
-#include "core.h"
 #include "udlogger.h"
 
 #include <gtest/gtest.h>
@@ -95,47 +93,20 @@ std::string markup(const std::string& in, const std::string& text, int hold,
 
 }  // namespace
 
-TEST(uiDigitalBanner, IsRegisteredUnderItsTypeName) {
-  EXPECT_STREQ(uiWidget::s_widgetTypes[14].name, "uiDigitalBanner");
-  EXPECT_EQ(uiWidget::s_widgetTypes[14].allocator, &uiDigitalBanner::s_allocator);
-  uiWidget* widget = uiDigitalBanner::s_allocator();
-  ASSERT_NE(widget, nullptr);
-  EXPECT_STREQ(widget->getType(), "uiDigitalBanner");
-  EXPECT_TRUE(widget->isType("UIDIGITALBANNER"));
-  EXPECT_TRUE(widget->isType("uiWidget"));
-  EXPECT_FALSE(widget->isType("uiTextWidget"));
-  delete widget;
-}
-
 TEST(uiDigitalBanner, DefinitionKeysSetUpTheBanner) {
   CaptureLog log;
   log.expect("...expected: \"^C00FF00font = \"val\"^c\"\f");
   log.expect("...failed to create font: nofont.fnt for ticker\f");
   BannerGfx gfx;
   gfx.defineFont("big.fnt", 12, 20);
-  uiWidget* widget = uiDigitalBanner::s_allocator();
-  ASSERT_NE(widget, nullptr);
-  uiCopyName(widget->name, "ticker", sizeof widget->name);
-  char text[] =
-      "width = 320\n"
-      "maxmessages = 3\n"
-      "font\n"
-      "font = nofont.fnt\n"
-      "FONT = big.fnt\n"
-      "height = 24\n"
-      "x = 5\n";
-  Parser parser(text);
-  widget->parse(&parser, true);
-  auto* banner = static_cast<uiDigitalBanner*>(widget);
-  EXPECT_EQ(banner->width, 320);
-  EXPECT_EQ(banner->maxMessages, 3u);
-  EXPECT_NE(banner->font, -1);
-  EXPECT_EQ(banner->charWidths['A'], 12);
-  EXPECT_EQ(banner->fontHeight, 20);
-  EXPECT_EQ(banner->height, 24);
-  EXPECT_EQ(banner->x, 5);
-  EXPECT_EQ(banner->x2, 0);  // the banner's width key does not touch the rectangle
-  delete widget;
+  uiDigitalBanner banner;
+  uiCopyName(banner.name, "ticker", sizeof banner.name);
+  applyKeys(banner, "width = 320\nmaxmessages = 3\nfont\nfont = nofont.fnt\nFONT = big.fnt\n"
+                    "height = 24\nx = 5\n");
+  EXPECT_EQ(std::vector<int>({banner.width, static_cast<int>(banner.maxMessages),
+                              banner.charWidths['A'], banner.fontHeight, banner.height, banner.x}),
+            std::vector<int>({320, 3, 12, 20, 24, 5}));
+  EXPECT_EQ(banner.x2, 0);  // the banner's width key does not touch the rectangle
 }
 
 TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsSyntaxMessage) {
@@ -183,51 +154,39 @@ TEST(uiDigitalBanner, BadMarkupIsRefusedWithItsSyntaxMessage) {
   }
 }
 
-TEST(uiDigitalBanner, EmptyTextIsDroppedSilently) {
-  CaptureLog log;
-  Ticker ticker;
-  ticker.banner.print(0u, "%s", "");
-  ticker.banner.print(nullptr);
-  EXPECT_TRUE(ticker.banner.isEmpty());
-}
-
+// Each piece as "in: action flashes delay duration | text hold | out: ...".
 TEST(uiDigitalBanner, PiecesAreReadFromTheMarkup) {
+  auto action = [](const uiDigitalBanner::dbPieceAction_t& a) {
+    return std::to_string(a.action) + " " + std::to_string(a.flashes) + " " +
+           std::to_string(a.delay) + " " + std::to_string(a.duration);
+  };
+  struct Case {
+    const char* markup;
+    std::vector<std::string> pieces;
+    int width;
+  } cases[] = {
+      {"^P|FLASH;3;0;900|GO;-1|LEFT;0;400|^p", {"2 3 0 900 | GO -1 | 3 0 0 400"}, 20},
+      // "%i" numbers: octal after a leading 0, hexadecimal after 0x, signed.
+      {"^P|ON;010;0x10|A;-0x1|FLASH;2;-5;07|^p", {"0 0 8 16 | A -1 | 2 2 -5 7"}, 10},
+      // Pieces back to back; text after the last one is ignored.
+      {"^P|ON;0;1|AB;0|OFF;0;1|^p^P|UP;2;3|CDE;4|DOWN;5;6|^p and more",
+       {"0 0 0 1 | AB 0 | 1 0 0 1", "5 0 2 3 | CDE 4 | 6 0 5 6"}, 50},
+  };
   CaptureLog log;
-  Ticker ticker;
-  TestBanner& banner = ticker.banner;
-
-  banner.print(0u, "^P|FLASH;3;0;900|GO;-1|LEFT;0;400|^p");
-  auto& flash = ticker.piece();
-  EXPECT_EQ(flash.in.action, uiDigitalBanner::FLASH);
-  EXPECT_EQ(flash.in.flashes, 3);
-  EXPECT_EQ(flash.in.delay, 0);
-  EXPECT_EQ(flash.in.duration, 900);
-  EXPECT_STREQ(flash.text, "GO");
-  EXPECT_EQ(flash.hold, -1);
-  EXPECT_EQ(flash.out.action, uiDigitalBanner::LEFT);
-  EXPECT_EQ(flash.out.duration, 400);
-  EXPECT_EQ(banner.firstMessage->width, 20);
-  banner._removeAllMessages();
-
-  // "%i" numbers: octal after a leading 0, hexadecimal after 0x, signed.
-  banner.print(0u, "^P|ON;010;0x10|A;-0x1|FLASH;2;-5;07|^p");
-  auto& numbers = ticker.piece();
-  EXPECT_EQ(numbers.in.delay, 8);
-  EXPECT_EQ(numbers.in.duration, 16);
-  EXPECT_EQ(numbers.hold, -1);
-  EXPECT_EQ(numbers.out.flashes, 2);
-  EXPECT_EQ(numbers.out.delay, -5);
-  EXPECT_EQ(numbers.out.duration, 7);
-  banner._removeAllMessages();
-
-  // Pieces back to back; text after the last one is ignored.
-  banner.print(0u, "^P|ON;0;1|AB;0|OFF;0;1|^p^P|UP;2;3|CDE;4|DOWN;5;6|^p and more");
-  ASSERT_EQ(banner.firstMessage->pieceCount, 2u);
-  EXPECT_STREQ(ticker.piece(0).text, "AB");
-  EXPECT_STREQ(ticker.piece(1).text, "CDE");
-  EXPECT_EQ(ticker.piece(1).in.action, uiDigitalBanner::UP);
-  EXPECT_EQ(ticker.piece(1).out.duration, 6);
-  EXPECT_EQ(banner.firstMessage->width, 50);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.markup);
+    Ticker ticker;
+    ticker.banner.print(0u, "%s", c.markup);
+    ASSERT_FALSE(ticker.banner.isEmpty());
+    std::vector<std::string> pieces;
+    for (unsigned int i = 0; i < ticker.banner.firstMessage->pieceCount; ++i) {
+      const auto& piece = ticker.piece(i);
+      pieces.push_back(action(piece.in) + " | " + piece.text + " " + std::to_string(piece.hold) +
+                       " | " + action(piece.out));
+    }
+    EXPECT_EQ(pieces, c.pieces);
+    EXPECT_EQ(ticker.banner.firstMessage->width, c.width);
+  }
 }
 
 TEST(uiDigitalBanner, PrintFormatsOnceOnly) {
@@ -242,6 +201,12 @@ TEST(uiDigitalBanner, PrintFormatsOnceOnly) {
   ticker.banner.print("%s", "^P|ON;0;0|5%d;0|OFF;0;0|^p");
   EXPECT_STREQ(ticker.piece().text, "5%d");
   EXPECT_EQ(ticker.banner.firstMessage->priority, 0u);
+  ticker.banner._removeAllMessages();
+
+  // An empty text is dropped without a message.
+  ticker.banner.print(0u, "%s", "");
+  ticker.banner.print(nullptr);
+  EXPECT_TRUE(ticker.banner.isEmpty());
 }
 
 TEST(uiDigitalBanner, TheListIsOrderedByPriorityAndBounded) {

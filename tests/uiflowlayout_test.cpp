@@ -1,9 +1,7 @@
 #include "uiflowlayout.h"
 
-#include "capturelog.h"
 #include "testmemory.h"
-
-#include "core.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -204,36 +202,20 @@ TEST(uiFlowLayout, WorkingArrayIsFreedAndItsFailureSkipsThePass) {
 }
 
 TEST(uiFlowLayout, ReadsItsKeysAndReportsABadFlowType) {
-  char text[] =
-      "flowtype = Vertical\n"
-      "Width = 120\n"
-      "Height = 80\n"
-      "MinSpaceX = 4\n"
-      "MinSpaceY = 6\n"
-      "SpaceEvenly = true\n"
-      "x = 9\n";
-  uiWidget* widget = uiWidget::s_widgetTypes[17].allocator();
-  ASSERT_NE(widget, nullptr);
-  ASSERT_TRUE(widget->isType("UIFLOWLAYOUT"));
-  auto* layout = static_cast<uiFlowLayout*>(widget);
-  Parser parser(text);
-  layout->parse(&parser, true);
-  EXPECT_EQ(layout->getFlowType(), uiFlowLayout::VERTICAL);
-  EXPECT_EQ(layout->wrapWidth, 120);
-  EXPECT_EQ(layout->wrapHeight, 80);
-  EXPECT_EQ(layout->minSpaceX, 4);
-  EXPECT_EQ(layout->minSpaceY, 6);
-  EXPECT_TRUE(layout->spaceEvenly);
-  EXPECT_EQ(layout->x, 9) << "other keys go to the base";
+  uiFlowLayout layout;
+  applyKeys(layout, "flowtype = Vertical\nWidth = 120\nHeight = 80\nMinSpaceX = 4\n"
+                    "MinSpaceY = 6\nSpaceEvenly = true\nx = 9\n");
+  EXPECT_EQ(layout.getFlowType(), uiFlowLayout::VERTICAL);
+  EXPECT_EQ(std::vector<int>({layout.wrapWidth, layout.wrapHeight, layout.minSpaceX,
+                              layout.minSpaceY, layout.x}),
+            std::vector<int>({120, 80, 4, 6, 9}));
+  EXPECT_TRUE(layout.spaceEvenly);
 
   for (const char* line : {"FlowType = diagonal\n", "FlowType vertical\n", "FLOWTYPE =\n"}) {
     SCOPED_TRACE(line);
-    std::string bad = line;
     CaptureLog log;
     log.expect("...expected: \"^C00FF00flowtype = vertical | horizontal^c\"\f");
-    Parser badParser(&bad[0]);
-    layout->parse(&badParser, true);
-    EXPECT_EQ(layout->getFlowType(), uiFlowLayout::VERTICAL);
+    applyKeys(layout, line);
+    EXPECT_EQ(layout.getFlowType(), uiFlowLayout::VERTICAL);
   }
-  delete layout;
 }

@@ -42,8 +42,6 @@ struct Scene {
 
 TEST(uiGameContainer, PauseFadesOutOnceAndResumeFadesBackIn) {
   Scene scene;
-  EXPECT_EQ(uiWidget::s_widgetTypes[18].allocator, &uiGameContainer::s_allocator);
-
   scene.container.setPaused(false);
   EXPECT_TRUE(scene.grandchild->alphaCalls.empty()) << "resuming a running container";
 

@@ -1,10 +1,7 @@
 #include "uiprogressbar.h"
 
-#include "capturelog.h"
-#include "core.h"
-#include "recordinggfx.h"
 #include "testmemory.h"
-#include "uisubsystem.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-void applyKeys(uiWidget& widget, const std::string& keys) {
-  std::vector<char> buffer(keys.begin(), keys.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  widget.parse(&parser, true);
-}
 
 // A 200 x 100 bar at (10, 20) with its sprite created, active and visible.
 void setUp(RecordingGfx& gfx, uiProgressBar& bar) {
@@ -180,16 +170,7 @@ TEST(uiProgressBar, StepsFromAnotherThreadAreNotLost) {
   EXPECT_EQ(memory.liveCount(0), 1u) << "only the UI manager's lock is left";
 }
 
-TEST(uiProgressBar, BarWithoutALockIsRefusedAndCopiesTakeTheirOwn) {
-  {
-    FailingMemory memory(2);
-    CaptureLog log;
-    log.expect("uiProgressBar(): Out of Memory creating the lock\f");
-    log.expect("...Out of memory allocating widget: bar of type uiProgressBar\f");
-    EXPECT_EQ(uiWidget::allocWidget("bar", "uiProgressBar"), nullptr);
-    EXPECT_EQ(memory.liveCount(9), 0u);
-    EXPECT_EQ(memory.liveCount(0), 0u);
-  }
+TEST(uiProgressBar, CopiesTakeTheirOwnLock) {
   CountingMemory memory;
   uiProgressBar bar;
   {

@@ -2,9 +2,7 @@
 
 #include "uiradiobutton.h"
 
-#include "capturelog.h"
-#include "core.h"
-#include "recordingsound.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +25,7 @@ uiRadioButton* addButton(uiWidget* parent, int value) {
 // outer: 1, 2, [box: 3, 2], [inner group: 3, 4]; newest children come first.
 TEST(uiRadioGroup, SelectsAndReadsThroughContainersButNotNestedGroups) {
   RecordingSound sound;
-  size_t widgetsBefore = g_MemoryPtr->liveCount(9);
+  LeakCheck leaks;
   auto* outer = static_cast<uiRadioGroup*>(uiRadioGroup::s_allocator());
   uiRadioButton* one = addButton(outer, 1);
   uiRadioButton* two = addButton(outer, 2);
@@ -75,11 +73,10 @@ TEST(uiRadioGroup, SelectsAndReadsThroughContainersButNotNestedGroups) {
   EXPECT_TRUE(one->isSelected());
 
   delete outer;
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), widgetsBefore);
 }
 
 TEST(uiRadioGroup, ValueLineSelectsOnlyAmongButtonsAlreadyRead) {
-  std::string text = R"(
+  const char* text = R"(
 group = uiRadioGroup
 {
     child a = uiRadioButton
@@ -94,10 +91,8 @@ group = uiRadioGroup
 }
 )";
   CaptureLog log;
-  Parser parser(text.data());
-  uiWidget* group = uiWidget::parseObjHeader(&parser, nullptr);
-  ASSERT_NE(group, nullptr);
+  Tree group(parseWidget(text));
+  ASSERT_TRUE(group);
   EXPECT_TRUE(static_cast<uiRadioButton*>(group->getWidget("group.a", 0))->isSelected());
   EXPECT_FALSE(static_cast<uiRadioButton*>(group->getWidget("group.b", 0))->isSelected());
-  delete group;
 }

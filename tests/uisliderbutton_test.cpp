@@ -1,10 +1,6 @@
 #include "uisliderbutton.h"
 
-#include "capturelog.h"
-#include "core.h"
-#include "recordinggfx.h"
-#include "recordingsound.h"
-#include "uisubsystem.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +8,6 @@
 #include <vector>
 
 namespace {
-
-void applyKeys(uiWidget& widget, const std::string& keys) {
-  std::vector<char> buffer(keys.begin(), keys.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  widget.parse(&parser, true);
-}
 
 // A 20 x 10 thumb whose left edge may go from 10 to 110, so its right edge up to 130.
 void setUp(RecordingGfx& gfx, uiSliderButton& slider) {
@@ -73,11 +62,9 @@ TEST(uiSliderButton, ValueMapsTheThumbBetweenItsLimits) {
 }
 
 TEST(uiSliderButton, DragMovesTheEdgeThePointerPassedWithinTheLimits) {
-  RecordingGfx gfx;
-  RecordingSound sound;
-  uiSubsystem ui;
+  WidgetStage stage;
   uiSliderButton slider;
-  setUp(gfx, slider);
+  setUp(stage.gfx, slider);
   slider.hotkey = 32;
   slider.setValue(0.5f);
   Drag drag;
@@ -105,19 +92,18 @@ TEST(uiSliderButton, DragMovesTheEdgeThePointerPassedWithinTheLimits) {
     slider.update(0, 0);
     EXPECT_EQ(slider.x, s.x);
     EXPECT_EQ(slider.x2, s.x + 20);
-    EXPECT_EQ(ui.getInputFocusWidget(), s.focused ? &slider : nullptr);
+    EXPECT_EQ(stage.ui.getInputFocusWidget(), s.focused ? &slider : nullptr);
   }
   EXPECT_EQ(drag.calls, (std::vector<std::string> {
                             "drag 75,5 value 0.500000", "drag 40,5 value 0.500000",
                             "drag 0,5 value 0.300000", "drag 200,5 value 0.000000",
                             "drag 120,5 value 1.000000", "release 300,5", "release 115,5"}));
-  EXPECT_TRUE(sound.played.empty()) << "no highlight, click or hotkey";
+  EXPECT_TRUE(stage.sound.played.empty()) << "no highlight, click or hotkey";
 }
 
 TEST(uiSliderButton, MaxxBeforeTheSpriteIsReportedAndMeasuresWidthZero) {
-  RecordingGfx gfx;
-  CaptureLog log;
-  log.expect("...[slider:2] maxx needs the thumb's sprite: the ^C00FF00sprite^c line must come "
+  WidgetStage stage;
+  stage.log.expect("...[slider:2] maxx needs the thumb's sprite: the ^C00FF00sprite^c line must come "
              "first (using width 0)\f");
   uiSliderButton slider;
   uiCopyName(slider.name, "slider", sizeof(slider.name));

@@ -1,9 +1,6 @@
 #include "uisprite.h"
 
-#include "capturelog.h"
-#include "recordinggfx.h"
-
-#include "core.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -75,16 +72,11 @@ TEST(uiSprite, KeysAndTheirMessages) {
   log.expect("...expected: \"^C00FF00loop = BOOLEAN^c\"\f");
   log.expect("...Expected: true or false\f");
   uiSprite sprite;
-  const std::string block = "{\nrate = 40\nLoop = TRUE\nclear = false\nloop false\n"
-                            "animate = maybe\ntilevertcount = 3\n}\n";
-  std::vector<char> buffer(block.begin(), block.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  sprite.parse(&parser, false);
+  applyKeys(sprite, "rate = 40\nLoop = TRUE\nclear = false\nloop false\nanimate = maybe\n"
+                    "tilevertcount = 3\n");
   EXPECT_EQ(sprite.rate, 40u);
   EXPECT_TRUE(sprite.looping);
   EXPECT_FALSE(sprite.clear);
   EXPECT_FALSE(sprite.animating);
   EXPECT_EQ(sprite.tileRows, 3);
-  EXPECT_TRUE(sprite.isType("UIVISUALWIDGET"));
 }

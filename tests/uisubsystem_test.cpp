@@ -1,7 +1,11 @@
 #include "uisubsystem.h"
 
+#include "uidigitalbanner.h"
+#include "uiprogressbar.h"
+
 #include "capturelog.h"
 #include "recordinggfx.h"
+#include "tempdir.h"
 #include "testmemory.h"
 
 #include "core.h"
@@ -76,11 +80,7 @@ TEST(uiSubsystem, ConstructionPublishesItselfWithDefaultsAndDestructionFreesAll)
   {
     uiSubsystem ui;
     EXPECT_EQ(g_ui, &ui);
-    EXPECT_EQ(ui.getMousePositionX(), -50);
-    EXPECT_EQ(ui.getMousePositionY(), -50);
-    EXPECT_EQ(ui.statsFont, -1);
-    EXPECT_NE(ui.lock, nullptr);
-    EXPECT_EQ(g_MemoryPtr->liveCount(0), locksBefore + 1);
+    EXPECT_EQ(g_MemoryPtr->liveCount(0), locksBefore + 1) << "the lock";
     EXPECT_EQ(ui.initialize(nullptr), 1);
     ui.forceTerminate();
     EXPECT_TRUE(uiWidget::s_terminate);
@@ -297,20 +297,16 @@ TEST(uiSubsystem, LoadUIInitialisesTheTreeAndPassesFailuresOn) {
   stage.log.expect("uiSubsystem: could not open file: \"^C00FF00no_such_file.ui^c\"\f");
   EXPECT_EQ(ui.loadUI("no_such_file.ui"), nullptr);
 
-  std::string path = ::testing::TempDir() + "uisubsystem_load.ui";
-  FILE* file = fopen(path.c_str(), "w");
-  ASSERT_NE(file, nullptr);
-  fputs("menu = uiNonVisualWidget\n{\n globalinputfocus = menu.ok\n"
-        " child ok = uiInputHandler\n {\n }\n}\n",
-        file);
-  fclose(file);
-  uiWidget* menu = ui.loadUI(path.c_str());
+  TempDir dir;
+  uiWidget* menu = ui.loadUI(dir.write("load.ui", "menu = uiNonVisualWidget\n{\n"
+                                                  " globalinputfocus = menu.ok\n"
+                                                  " child ok = uiInputHandler\n {\n }\n}\n")
+                                 .c_str());
   ASSERT_NE(menu, nullptr);
   ASSERT_NE(menu->globalFocusList, nullptr);
   EXPECT_EQ(menu->globalFocusList->widget, menu->getWidget("menu.ok", 0));
   EXPECT_EQ(ui.getTopLevelWidget(), nullptr);
   delete menu;
-  remove(path.c_str());
 }
 
 TEST(uiSubsystem, StatisticsOverlayDrawsEightLinesOverEverything) {
@@ -346,49 +342,176 @@ TEST(uiSubsystem, StatisticsOverlayDrawsEightLinesOverEverything) {
   }
   EXPECT_TRUE(gfx.failures.empty());
 
+  ui.gfxStatistics(true, "stats.fnt");
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 1) << "naming the font again replaces it";
+
   ui.gfxStatistics(true, "missing.fnt");
   EXPECT_EQ(ui.statsFont, -1);
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 0);
   gfx.clearCalls();
   ui.render(16);
   EXPECT_TRUE(gfx.calls.empty());
 }
 
-TEST(uiSubsystem, FramesAndInputCallNoAllocator) {
+// A menu like the benchmarks' reference trees, holding one widget of every drawing type, each
+// with the sprite, font or particle system it needs to draw. The bar glides, the sprite and the
+// buttons animate and the banner plays a message while the frames are counted.
+const char* const kEveryDrawingType = R"(menu = uiDialog
+{
+  width = 640
+  height = 480
+  flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+  child window = uiVisualWidget
+  {
+    x = 20
+    y = 20
+    width = 440
+    height = 320
+    sprite = frame
+    flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+    child title = uiTextWidget
+    {
+      x = 16
+      y = 8
+      font = small
+      text = Options
+      flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+    }
+    child row = uiNonVisualWidget
+    {
+      x = 8
+      y = 40
+      width = 420
+      height = 200
+      flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      child icon = uiSprite
+      {
+        sprite = icon
+        rate = 16
+        loop = true
+        animate = true
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      }
+      child volume = uiProgressBar
+      {
+        x = 20
+        width = 44
+        height = 12
+        sprite = bar
+        smooth = true
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      }
+      child plus = uiButton
+      {
+        x = 70
+        width = 26
+        height = 18
+        rate = 16
+        sprite = button
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS | UIB_HOVER | UIB_PRESSED
+      }
+      child mute = uiToggleButton
+      {
+        x = 100
+        sprite = button
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      }
+      child modes = uiRadioGroup
+      {
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+        child easy = uiRadioButton
+        {
+          x = 130
+          value = 1
+          sprite = button
+          flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+        }
+      }
+      child gamma = uiSliderButton
+      {
+        x = 160
+        sprite = button
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+        minx = 160
+        maxx = 260
+      }
+      child player = uiEntryWidget
+      {
+        y = 40
+        font = small
+        cursor = cursor
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      }
+      child sparks = uiParticleSystem
+      {
+        file = sparks
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      }
+      child ticker = uiDigitalBanner
+      {
+        y = 80
+        width = 400
+        height = 16
+        font = small
+        flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
+      }
+    }
+  }
+}
+)";
+
+TEST(uiSubsystem, FramesAndInputOverEveryDrawingTypeCallNoAllocator) {
   Stage stage;
   uiSubsystem& ui = stage.ui;
+  RecordingGfx gfx;
+  for (const char* sprite : {"frame", "icon", "bar", "button", "cursor"})
+    gfx.defineSprite(sprite, 16, 16, 4, 4, 4, 4);
+  gfx.defineFont("small", 8, 12);
+  gfx.defineParticleSystem("sparks");
   std::string path = ::testing::TempDir() + "uisubsystem_frame.ui";
   FILE* file = fopen(path.c_str(), "w");
   ASSERT_NE(file, nullptr);
-  fputs("root = uiNonVisualWidget\n{\n width = 640\n height = 480\n"
-        " flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS\n"
-        " child panel = uiNonVisualWidget\n {\n  x = 10\n  width = 300\n  height = 200\n"
-        "  flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS\n"
-        "  child catcher = uiInputHandler\n  {\n   width = 50\n   height = 50\n"
-        "   flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS\n  }\n }\n}\n",
-        file);
+  fputs(kEveryDrawingType, file);
   fclose(file);
   uiWidget* root = ui.loadUI(path.c_str());
   remove(path.c_str());
   ASSERT_NE(root, nullptr);
   ui.setTopLevelWidget(root);
-  RecordingGfx gfx;
-  gfx.defineFont("stats.fnt", 8, 16);
-  ui.gfxStatistics(true, "stats.fnt");
-  ui.render(16);  // a first frame may settle anything lazily made
+  ui.gfxStatistics(true, "small");
+  static_cast<uiProgressBar*>(root->getWidget("menu.window.row.volume", 0))->setValue(80, false);
+  static_cast<uiDigitalBanner*>(root->getWidget("menu.window.row.ticker", 0))
+      ->print(0u, "%s", "^P|LEFT;0;48|GO;48|FLASH;2;0;48|^p");
+  ui.render(16);  // a first frame may settle anything made lazily
+  gfx.clearCalls();
 
   CountingMemory memory;
   GlobalNewCounter news;
-  ui.render(16);
-  ui.update(16);
-  ui.inputEvent(UIE_MOUSEMOVE, 20, 20, 0);
-  ui.inputEvent(UIE_MOUSEDOWN, 20, 20, 0);
-  ui.pushInputFocusWidget(root);  // as a pressed button does
-  ui.inputEvent(UIE_MOUSEUP, 20, 20, 0);
-  ui.popInputFocusWidget();
+  for (int frame = 0; frame < 12; ++frame) {
+    ui.render(16);
+    ui.update(16);
+  }
+  ui.inputEvent(UIE_MOUSEMOVE, 100, 62, 0);  // over the button
+  ui.inputEvent(UIE_MOUSEDOWN, 100, 62, 0);
+  ui.inputEvent(UIE_MOUSEUP, 100, 62, 0);
+  ui.inputEvent(UIE_MOUSEMOVE, 400, 400, 0);
   ui.inputEvent(UIE_KEYDOWN, 0, 0, UIK_CTRL);
   ui.inputEvent(UIE_CHAR, 0, 0, 'a');
+  ui.render(16);
   EXPECT_EQ(memory.allocCalls(), 0);
   EXPECT_EQ(memory.freeCalls(), 0);
   EXPECT_EQ(news.calls(), 0);
+
+  // Every widget drew: its sprite, a bar's part of a frame, text, the banner and the particles.
+  for (const char* drawing : {"blt depth=0 sprite=1 ", "blt depth=0 sprite=2 ", "height=12 anim",
+                              "blt depth=0 sprite=4 ", "printw depth=0 font=1 set=0 justify=0 x=36",
+                              "printw depth=0 font=1 set=0 justify=0 x=28 y=100",
+                              "print depth=0 font=1", "psemit depth=0"}) {
+    SCOPED_TRACE(drawing);
+    bool drawn = false;
+    for (const std::string& call : gfx.calls)
+      drawn = drawn || call.find(drawing) != std::string::npos;
+    EXPECT_TRUE(drawn);
+  }
+  EXPECT_TRUE(gfx.failures.empty());
   delete root;
 }

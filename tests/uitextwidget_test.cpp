@@ -1,8 +1,7 @@
 #include "uitextwidget.h"
 
-#include "capturelog.h"
 #include "core.h"
-#include "recordinggfx.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -31,22 +30,6 @@ public:
 private:
   StringTable* m_previous;
 };
-
-void applyKeys(uiWidget& widget, const std::string& keys) {
-  std::vector<char> buffer(keys.begin(), keys.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  widget.parse(&parser, true);
-}
-
-std::u32string textOf(const uiTextWidget& widget) {
-  const unsigned int* text = widget.getText();
-  return std::u32string(text, text + std::char_traits<unsigned int>::length(text));
-}
-
-std::u32string repeated(char32_t character, size_t count) {
-  return std::u32string(count, character);
-}
 
 }  // namespace
 
@@ -88,12 +71,11 @@ TEST(uiTextWidget, DecoderHandlesValidInvalidAndTruncatedInput) {
   const unsigned char euro[] = {0xE2, 0x82, 0xAC, 0};
   EXPECT_EQ(utf8DecodeChar(euro, &length), 0x20ACu);
   EXPECT_EQ(length, 3);
-}
 
-TEST(uiTextWidget, DecoderLeavesNoTerminatorWhenTheSourceIsLonger) {
-  unsigned int decoded[4] = {9, 9, 9, 9};
-  utf8ToText(decoded, "abcdef", 3);
-  EXPECT_EQ(std::u32string(decoded, decoded + 4), (std::u32string {U'a', U'b', U'c', 9}));
+  // A source longer than the count fills exactly count entries, with no terminator.
+  unsigned int longer[4] = {9, 9, 9, 9};
+  utf8ToText(longer, "abcdef", 3);
+  EXPECT_EQ(std::u32string(longer, longer + 4), (std::u32string {U'a', U'b', U'c', 9}));
 }
 
 TEST(uiTextWidget, PrintFormatsThroughTheStringTable) {
@@ -127,14 +109,14 @@ TEST(uiTextWidget, TextIsCutTo127Characters) {
     std::string output;
     std::u32string expected;
   } cases[] = {
-      {"200 characters", std::string(200, 'x'), repeated(U'x', 127)},
-      {"2000 bytes", std::string(2000, 'y'), repeated(U'y', 127)},
+      {"200 characters", std::string(200, 'x'), std::u32string(127, U'x')},
+      {"2000 bytes", std::string(2000, 'y'), std::u32string(127, U'y')},
       {"two-byte characters", [] {
          std::string s;
          for (int i = 0; i < 300; ++i)
            s += "\xC3\xA9";
          return s;
-       }(), repeated(U'\u00E9', 127)},
+       }(), std::u32string(127, U'\u00E9')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

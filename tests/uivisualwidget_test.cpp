@@ -1,10 +1,6 @@
 #include "uivisualwidget.h"
 
-#include "capturelog.h"
-#include "recordinggfx.h"
-#include "testmemory.h"
-
-#include "core.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +10,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-uiWidget* parseText(const std::string& text) {
-  std::vector<char> buffer(text.begin(), text.end());
-  buffer.push_back('\0');
-  Parser parser(buffer.data());
-  return uiWidget::parseObjHeader(&parser, nullptr);
-}
 
 }  // namespace
 
@@ -124,14 +113,13 @@ TEST(uiVisualWidget, FadeWaitsForItsDelayAndStopsAtItsTarget) {
 }
 
 TEST(uiVisualWidget, KeysAreReadInFileOrderWithTheirMessages) {
-  CountingMemory memory;
-  RecordingGfx gfx;
+  WidgetStage stage;
+  RecordingGfx& gfx = stage.gfx;
   gfx.defineSprite("panel", 8, 8, 4);
-  CaptureLog log;
-  log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
-  log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
-  log.expect("...frame is out of animation bounds.\f");
-  uiWidget* widget = parseText(R"(
+  stage.log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
+  stage.log.expect("...expected: \"^C00FF00sprite = \"val\"^c\"\f");
+  stage.log.expect("...frame is out of animation bounds.\f");
+  uiWidget* widget = parseWidget(R"(
     panel = uiVisualWidget
     {
       anim = 1
@@ -157,10 +145,9 @@ TEST(uiVisualWidget, KeysAreReadInFileOrderWithTheirMessages) {
   delete widget;
 
   // A sprite named after the activating line is not created.
-  widget = parseText("late = uiVisualWidget\n{\nflags = WF_ACTIVE\nsprite = panel\n}\n");
+  widget = parseWidget("late = uiVisualWidget\n{\nflags = WF_ACTIVE\nsprite = panel\n}\n");
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(static_cast<uiVisualWidget*>(widget)->getSpriteId(), -1);
   delete widget;
   EXPECT_EQ(gfx.spriteUses("panel"), 0);
-  EXPECT_EQ(memory.liveCount(9), 0u);
 }

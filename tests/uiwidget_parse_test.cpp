@@ -1,11 +1,9 @@
 #include "uiwidget.h"
 
-#include "capturelog.h"
 #include "tempdir.h"
 #include "testmemory.h"
 #include "uidialog.h"
-
-#include "core.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -34,38 +32,8 @@ private:
   fs::path m_previous;
 };
 
-struct DeleteWidget {
-  void operator()(uiWidget* widget) const { delete widget; }
-};
-using Tree = std::unique_ptr<uiWidget, DeleteWidget>;
-
 Tree load(const std::string& file) {
   return Tree(uiWidget::loadUI(file.c_str(), nullptr));
-}
-
-// Records the live blocks of the two tags the loader uses and checks that a load gave them back.
-class MemoryBalance {
-public:
-  MemoryBalance() : m_transient(g_MemoryPtr->liveCount(0)), m_widgets(g_MemoryPtr->liveCount(9)) {}
-  void expectBalanced() const {
-    EXPECT_EQ(g_MemoryPtr->liveCount(0), m_transient);
-    EXPECT_EQ(g_MemoryPtr->liveCount(9), m_widgets);
-  }
-
-private:
-  size_t m_transient;
-  size_t m_widgets;
-};
-
-int childCount(const uiWidget* widget) {
-  int count = 0;
-  for (const _WidgetList_s* node = widget->getChildren(); node; node = node->next)
-    ++count;
-  return count;
-}
-
-uiWidget* firstChild(const uiWidget* widget) {
-  return widget->getChildren() ? widget->getChildren()->widget : nullptr;
 }
 
 }  // namespace
@@ -93,7 +61,7 @@ TEST(uiWidgetParse, HeaderForms) {
   TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    MemoryBalance balance;
+    LeakCheck leaks;
     {
       CaptureLog log;
       for (const std::string& message : c.messages)
@@ -107,7 +75,6 @@ TEST(uiWidgetParse, HeaderForms) {
         EXPECT_FALSE(root);
       }
     }
-    balance.expectBalanced();
   }
 }
 
@@ -123,31 +90,42 @@ TEST(uiWidgetParse, CommentsAndBracesFixture) {
   EXPECT_EQ(childCount(root.get()), 0);
 }
 
-TEST(uiWidgetParse, BlockWithoutOpeningBraceReadsNoKeys) {
+TEST(uiWidgetParse, BlockForms) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::vector<std::string> messages;
+    int x, y;
+  };
   TempDir dir;
-  CaptureLog log;
-  Tree root = load(dir.write("nobrace.ui",
-                             "main = uiNonVisualWidget\nx = 5\nchild c = uiNonVisualWidget\n}\n"
-                             "y = 6\n"));
-  ASSERT_TRUE(root);
-  EXPECT_EQ(root->x, 0);
-  EXPECT_EQ(root->y, 0);
-  EXPECT_EQ(childCount(root.get()), 0);
-}
-
-TEST(uiWidgetParse, ChildOfUnknownTypeLendsItsLinesToTheParent) {
-  TempDir dir;
-  CaptureLog log;
-  log.expect("...attempt to instance an invalid ui type: \"uiMissing\"\f");
-  log.expect("...failed to alloc widget: ghost of type uiMissing\f");
-  log.expect("...failed to create child for: main\f");
-  Tree root = load(dir.write("unknown_child.ui",
-                             "main = uiNonVisualWidget\n{\n  child ghost = uiMissing\n  {\n"
-                             "    x = 40\n  }\n  y = 9\n}\n"));
-  ASSERT_TRUE(root);
-  EXPECT_EQ(root->x, 40) << "the missing child's keys belong to the parent";
-  EXPECT_EQ(root->y, 0) << "the missing child's closing brace ended the parent's block";
-  EXPECT_EQ(childCount(root.get()), 0);
+  const std::string missing = dir.path("missing.ui");
+  const std::string cannotOpen = "uiSubsystem: could not open file: \"^C00FF00" + missing + "^c\"\f";
+  const Case cases[] = {
+      {"without an opening brace no key is read",
+       "main = uiNonVisualWidget\nx = 5\nchild c = uiNonVisualWidget\n}\ny = 6\n", {}, 0, 0},
+      {"a child of unknown type lends its lines and its closing brace to the parent",
+       "main = uiNonVisualWidget\n{\n  child ghost = uiMissing\n  {\n    x = 40\n  }\n  y = 9\n}\n",
+       {"...attempt to instance an invalid ui type: \"uiMissing\"\f",
+        "...failed to alloc widget: ghost of type uiMissing\f",
+        "...failed to create child for: main\f"},
+       40, 0},
+      {"the loader goes on after an include that cannot be opened",
+       "#" + missing + "\nmain = uiNonVisualWidget\n{\n  child #" + missing + "\n  x = 8\n}\n",
+       {cannotOpen, cannotOpen, "...failed to create child for: main\f"}, 8, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    LeakCheck leaks;
+    CaptureLog log;
+    for (const std::string& message : c.messages)
+      log.expect(message);
+    Tree root = load(dir.write("block.ui", c.text));
+    ASSERT_TRUE(root);
+    EXPECT_STREQ(root->name, "main");
+    EXPECT_EQ(root->x, c.x);
+    EXPECT_EQ(root->y, c.y);
+    EXPECT_EQ(childCount(root.get()), 0);
+  }
 }
 
 TEST(uiWidgetParse, KeyLines) {
@@ -187,7 +165,7 @@ TEST(uiWidgetParse, KeyLines) {
   TempDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines);
-    MemoryBalance balance;
+    LeakCheck leaks;
     {
       CaptureLog log;
       for (const std::string& message : c.messages)
@@ -202,7 +180,6 @@ TEST(uiWidgetParse, KeyLines) {
       EXPECT_EQ(root->getDepth(), c.depth);
       EXPECT_EQ(root->getWidgetFlags(), c.flags);
     }
-    balance.expectBalanced();
   }
 }
 
@@ -224,21 +201,6 @@ TEST(uiWidgetParse, ChildrenIncludesAndParentDepth) {
   EXPECT_EQ(ok->getDepth(), 12u);
   EXPECT_TRUE(ok->isType("uiInputHandler"));
   EXPECT_EQ(panel->x, 3);
-}
-
-TEST(uiWidgetParse, IncludeThatCannotBeOpened) {
-  TempDir dir;
-  std::string missing = dir.path("missing.ui");
-  CaptureLog log;
-  log.expect("uiSubsystem: could not open file: \"^C00FF00" + missing + "^c\"\f");
-  log.expect("uiSubsystem: could not open file: \"^C00FF00" + missing + "^c\"\f");
-  log.expect("...failed to create child for: main\f");
-  Tree root = load(dir.write("main.ui", "#" + missing + "\nmain = uiNonVisualWidget\n{\n"
-                                        "  child #" + missing + "\n  x = 8\n}\n"));
-  ASSERT_TRUE(root) << "the loader goes on looking for a header after a failed include";
-  EXPECT_STREQ(root->name, "main");
-  EXPECT_EQ(root->x, 8);
-  EXPECT_EQ(childCount(root.get()), 0);
 }
 
 TEST(uiWidgetParse, ProgressEventsNestChildrenInsideTheirLine) {
@@ -281,11 +243,9 @@ TEST(uiWidgetParse, TabEntryJoinsEveryDialogAbove) {
   auto* outer = static_cast<uiDialog*>(outerTree.get());
   auto* inner = static_cast<uiDialog*>(uiDialog::s_allocator());
   outer->addChild(inner, false);
-  char text[] = "box = uiNonVisualWidget\n{\n  child ok = uiInputHandler\n  {\n    tabentry\n"
-                "  }\n}\n";
   CaptureLog log;
-  Parser parser(text);
-  uiWidget* box = uiWidget::parseObjHeader(&parser, inner);
+  uiWidget* box = parseWidget("box = uiNonVisualWidget\n{\n  child ok = uiInputHandler\n  {\n"
+                              "    tabentry\n  }\n}\n", inner);
   ASSERT_TRUE(box);
   inner->addChild(box, false);
   ASSERT_TRUE(outer->tabHead && inner->tabHead);
@@ -297,7 +257,7 @@ TEST(uiWidgetParse, TabEntryJoinsEveryDialogAbove) {
 // The fixture pair includes each other; nesting stops at 32 files and the rest still loads.
 TEST(uiWidgetParse, IncludeCycleStopsAtTheNestingLimit) {
   WorkingDirectory data(UI_TEST_DATA);
-  MemoryBalance balance;
+  LeakCheck leaks;
   {
     CaptureLog log;
     log.expect("...include nesting deeper than 32: \"^C00FF00include_cycle_a.ui^c\"\f");
@@ -311,7 +271,6 @@ TEST(uiWidgetParse, IncludeCycleStopsAtTheNestingLimit) {
     }
     EXPECT_EQ(levels, 32);
   }
-  balance.expectBalanced();
 }
 
 TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
@@ -323,7 +282,7 @@ TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
     text += "}\n";
   text += "x = 7\n}\n";
   TempDir dir;
-  MemoryBalance balance;
+  LeakCheck leaks;
   {
     CaptureLog log;
     // The root is line 1; child cN stands on line 2N + 1.
@@ -337,7 +296,6 @@ TEST(uiWidgetParse, DeepNestingStopsTheBranchAndLoadsTheRest) {
       ++levels;
     EXPECT_EQ(levels, 256);
   }
-  balance.expectBalanced();
 }
 
 TEST(uiWidgetParse, StopRequestFromAnotherThreadLeavesNothing) {
@@ -366,7 +324,7 @@ TEST(uiWidgetParse, StopRequestFromAnotherThreadLeavesNothing) {
         }
       },
       &handshake);
-  MemoryBalance balance;
+  LeakCheck leaks;
   {
     CaptureLog log;
     log.expect("...failed to create child for: outer\f");
@@ -385,7 +343,6 @@ TEST(uiWidgetParse, StopRequestFromAnotherThreadLeavesNothing) {
   }
   uiWidget::s_terminate = false;
   uiWidget::registerProgCb(nullptr, nullptr);
-  balance.expectBalanced();
 }
 
 // Every allocation of a load fails in turn: each run ends with the failure logged and nothing
@@ -402,11 +359,10 @@ TEST(uiWidgetParse, FailedAllocationsLeaveNothingBehind) {
     SCOPED_TRACE(failing);
     CaptureLog log;
     FailingMemory memory(failing);
-    MemoryBalance balance;
+    LeakCheck leaks;
     Tree root = load(main);
     uiWidget::s_freeScripletCache();
     root.reset();
-    balance.expectBalanced();
     log.clear();  // which message a failure gives depends on where it struck
     if (memory.failures() == 0)
       break;

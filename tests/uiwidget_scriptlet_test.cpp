@@ -1,8 +1,8 @@
 #include "uiwidget.h"
 
-#include "capturelog.h"
 #include "tempdir.h"
 #include "testmemory.h"
+#include "widgettest.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct DeleteWidget {
-  void operator()(uiWidget* widget) const { delete widget; }
-};
-using Tree = std::unique_ptr<uiWidget, DeleteWidget>;
 
 Tree makeWidget(const char* widgetName) {
   return Tree(uiWidget::allocWidget(widgetName, "uiNonVisualWidget"));
@@ -52,13 +47,6 @@ std::string upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return text;
-}
-
-int childCount(const uiWidget* widget) {
-  int count = 0;
-  for (const _WidgetList_s* node = widget->getChildren(); node; node = node->next)
-    ++count;
-  return count;
 }
 
 }  // namespace
@@ -93,20 +81,6 @@ TEST_F(uiWidgetScriptlet, LinesApplyAsInTheWidgetsOwnBlock) {
   }
 }
 
-TEST_F(uiWidgetScriptlet, CachedTextIsReadOnceAndFoundWhateverTheCase) {
-  TempDir dir;
-  std::string file = dir.write("shared.scr", "x = 5\n");
-  CaptureLog log;
-  Tree first = makeWidget("first");
-  Tree second = makeWidget("second");
-  first->applyScriptlet(file.c_str());
-  fs::remove(file);
-  second->applyScriptlet(upper(file).c_str());
-  EXPECT_EQ(first->x, 5);
-  EXPECT_EQ(second->x, 5);
-  EXPECT_EQ(cachedNames(), std::vector<std::string>{file});
-}
-
 TEST_F(uiWidgetScriptlet, LeastRecentlyUsedEntryIsEvicted) {
   TempDir dir;
   std::vector<std::string> files;
@@ -134,26 +108,27 @@ TEST_F(uiWidgetScriptlet, LeastRecentlyUsedEntryIsEvicted) {
   EXPECT_EQ(cachedNames().size(), 31u) << "the miss evicted the tail and cached nothing";
 }
 
-TEST_F(uiWidgetScriptlet, FailedOpenCachesNothingAndEmptyingRereads) {
+TEST_F(uiWidgetScriptlet, TextIsReadOnceFoundWhateverTheCaseAndReadAgainOnceEmptied) {
   TempDir dir;
   std::string file = dir.path("late.scr");
-  Tree widget = makeWidget("w");
+  Tree first = makeWidget("first");
+  Tree second = makeWidget("second");
   {
     CaptureLog log;
     log.expect("uiSubsystem: could not open file: \"^C00FF00" + file + "^c\"\f");
-    widget->applyScriptlet(file.c_str());
-    EXPECT_EQ(uiWidget::s_scriptletCacheHead, nullptr);
+    first->applyScriptlet(file.c_str());
+    EXPECT_EQ(uiWidget::s_scriptletCacheHead, nullptr) << "a failed open caches nothing";
   }
   dir.write("late.scr", "x = 1\n");
-  widget->applyScriptlet(file.c_str());
-  EXPECT_EQ(widget->x, 1);
+  first->applyScriptlet(file.c_str());
   dir.write("late.scr", "x = 2\n");
-  widget->applyScriptlet(file.c_str());
-  EXPECT_EQ(widget->x, 1) << "a cached text does not see the file change";
+  second->applyScriptlet(upper(file).c_str());
+  EXPECT_EQ(second->x, 1) << "the cached text, which does not see the file change";
+  EXPECT_EQ(cachedNames(), std::vector<std::string> {file});
   uiWidget::s_freeScripletCache();
   EXPECT_EQ(uiWidget::s_scriptletCacheTail, nullptr);
-  widget->applyScriptlet(file.c_str());
-  EXPECT_EQ(widget->x, 2);
+  second->applyScriptlet(file.c_str());
+  EXPECT_EQ(second->x, 2);
 }
 
 TEST_F(uiWidgetScriptlet, SelfApplyingScriptletStopsAtTheNestingLimit) {

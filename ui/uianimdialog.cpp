@@ -1,5 +1,6 @@
 #include "uianimdialog.h"
 
+#include "uikeytable.h"
 #include "uisubsystem.h"
 
 #include "core.h"
@@ -143,18 +144,36 @@ void uiAnimDialog::setVisible(bool on, bool recursive) {
   }
 }
 
+// The table is local so that its handlers may reach the private sub-animation readers.
 void uiAnimDialog::_parseParams(Parser* parser, char* key) {
-  if (uiNameEquals(key, "AnimIn"))
-    uiParseAnimKey(&animIn, parser, parser->GetToken(" "));
-  else if (uiNameEquals(key, "AnimOut"))
-    uiParseAnimKey(&animOut, parser, parser->GetToken(" "));
-  else if (uiNameEquals(key, "SubAnimCount"))
-    _parseSubAnimCount(parser, key);
-  else if (uiNameEquals(key, "SubAnimIn"))
-    _parseSubAnim(parser, false);
-  else if (uiNameEquals(key, "SubAnimOut"))
-    _parseSubAnim(parser, true);
-  else
+  static const uiKey<uiAnimDialog> keys[] = {
+      {"AnimIn",
+       [](uiAnimDialog& dialog, Parser& parser, const char*) {
+         uiParseAnimKey(&dialog.animIn, &parser, parser.GetToken(" "));
+         return true;
+       }},
+      {"AnimOut",
+       [](uiAnimDialog& dialog, Parser& parser, const char*) {
+         uiParseAnimKey(&dialog.animOut, &parser, parser.GetToken(" "));
+         return true;
+       }},
+      {"SubAnimCount",
+       [](uiAnimDialog& dialog, Parser& parser, const char* key) {
+         dialog._parseSubAnimCount(&parser, key);
+         return true;
+       }},
+      {"SubAnimIn",
+       [](uiAnimDialog& dialog, Parser& parser, const char*) {
+         dialog._parseSubAnim(&parser, false);
+         return true;
+       }},
+      {"SubAnimOut",
+       [](uiAnimDialog& dialog, Parser& parser, const char*) {
+         dialog._parseSubAnim(&parser, true);
+         return true;
+       }},
+  };
+  if (!uiParseKey(keys, *this, *parser, key))
     uiDialog::_parseParams(parser, key);
 }
 
@@ -246,7 +265,7 @@ void uiAnimDialog::_activateUnlessCovered() {
 
 // The entries made before go, with their mask sprites. A count the parser could not read leaves
 // them as they are (the parser has said why); a negative count is refused.
-void uiAnimDialog::_parseSubAnimCount(Parser* parser, char* key) {
+void uiAnimDialog::_parseSubAnimCount(Parser* parser, const char* key) {
   int count = INT_MIN;
   parser->ParamEqualsInt32(key, "SubAnimCount", &count);
   if (count == INT_MIN)
@@ -273,7 +292,7 @@ void uiAnimDialog::_parseSubAnimCount(Parser* parser, char* key) {
 void uiAnimDialog::_parseSubAnim(Parser* parser, bool out) {
   int id = 0;
   if (!readDecimal(parser->GetToken(" "), &id)) {
-    udLogger::log(2, "...expected: \"^C00FF00subanimin id ...^c\"\f");
+    uiReportExpected("subanimin id ...");
     return;
   }
   SubAnimData* entry = getSubAnim(id);
@@ -290,11 +309,9 @@ void uiAnimDialog::_parseSubAnim(Parser* parser, bool out) {
 
 // A mapped widget starts its in-animation opaque unless an AlphaStart line follows.
 void uiAnimDialog::_mapSubAnimWidget(Parser* parser, SubAnimData* entry) {
-  const char* path = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!path) {
-    udLogger::log(2, "...expected: \"^C00FF00widget = \"val\"^c\"\f");
+  const char* path = uiExpectValue(*parser, "widget = \"val\"");
+  if (!path)
     return;
-  }
   entry->widget = getWidget(path, 0);
   if (!entry->widget) {
     udLogger::log(2, "uiAnimDialog[^CFFFF00%s^c]: Failed to map subAnim widget: ^CFF0000%s^c\f",

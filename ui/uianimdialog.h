@@ -57,7 +57,7 @@ protected:
 
 private:
   void _activateUnlessCovered();
-  void _parseSubAnimCount(Parser* parser, char* key);
+  void _parseSubAnimCount(Parser* parser, const char* key);
   void _parseSubAnim(Parser* parser, bool out);
   void _mapSubAnimWidget(Parser* parser, SubAnimData* entry);
   void _freeSubAnims();

@@ -1,5 +1,8 @@
 #include "uianimwidget.h"
 
+#include "uikeytable.h"
+#include "uinumeric.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "snd3dsubsystem.h"
@@ -7,7 +10,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 
 namespace {
 
@@ -22,114 +24,65 @@ const char* const s_styleNames[] = {
     "AlphaFadeWithBezierLerp",
 };
 
-// The value token after "=", or null when the "=" or the value is missing.
-const char* valueAfterEquals(Parser& parser) {
-  return parser.GetEqualsToken() ? parser.GetToken(" ") : nullptr;
-}
-
 // An unknown name leaves the style as it was.
-void parseStyle(_AnimData_s& record, Parser& parser, const char*) {
-  const char* styleName = valueAfterEquals(parser);
-  if (!styleName) {
-    udLogger::log(2, "...expected: \"^C00FF00style = \"val\"^c\"\f");
-    return;
-  }
+bool parseStyle(_AnimData_s& record, Parser& parser, const char*) {
+  const char* styleName = uiExpectValue(parser, "style = \"val\"");
+  if (!styleName)
+    return true;
   for (int style = ANIM_NONE; style <= ANIM_ALPHA_FADE_WITH_BEZIER_LERP; ++style) {
     if (uiNameEquals(styleName, s_styleNames[style])) {
       record.style = style;
-      return;
+      return true;
     }
   }
   udLogger::log(2, "...anim style type \"^C00FF00%s^c\" unknown\f", styleName);
+  return true;
 }
 
-void parseTime(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsUInt32(key, "Time", &record.time);
+bool parseBezierControls(_AnimData_s& record, Parser& parser, const char* key) {
+  return parser.ParamEqualsFloat32_2(key, "BezierControls", &record.control1, &record.control2);
 }
 
-void parseBezierControls(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsFloat32_2(key, "BezierControls", &record.control1, &record.control2);
-}
-
-void parseLoc(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsInt32_2(key, "Loc", &record.locX, &record.locY);
-}
-
-void parseAlphaTarget(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsInt32(key, "AlphaTarget", &record.alphaTarget);
-}
-
-void parseAlphaStart(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsInt32(key, "AlphaStart", &record.alphaStart);
+bool parseLoc(_AnimData_s& record, Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32_2(key, "Loc", &record.locX, &record.locY);
 }
 
 // A second sprite line gives back the use of the first sprite instead of keeping it to the end.
-void parseSprite(_AnimData_s& record, Parser& parser, const char*) {
-  const char* file = valueAfterEquals(parser);
-  if (!file) {
-    udLogger::log(2, "...expected: \"^C00FF00sprite = val^c\"\f");
-    return;
-  }
+bool parseSprite(_AnimData_s& record, Parser& parser, const char*) {
+  const char* file = uiExpectValue(parser, "sprite = val");
+  if (!file)
+    return true;
   uiAnimReleaseMask(&record);
   record.sprite = g_gfx ? g_gfx->createSprite(file) : -1;
+  return true;
 }
 
-void parseSpriteDepth(_AnimData_s& record, Parser& parser, const char*) {
-  const char* depthName = valueAfterEquals(parser);
-  if (!depthName) {
-    udLogger::log(2, "...expected: \"^C00FF00spritedepth = val^c\"\f");
-    return;
-  }
-  record.spriteDepth = uiWidget::s_getDepthValue(depthName);
+bool parseSpriteDepth(_AnimData_s& record, Parser& parser, const char*) {
+  if (const char* depthName = uiExpectValue(parser, "spritedepth = val"))
+    record.spriteDepth = uiWidget::s_getDepthValue(depthName);
+  return true;
 }
 
-void parseRows(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsInt32(key, "SpriteVertCount", &record.rows);
+bool parseSound(_AnimData_s& record, Parser& parser, const char*) {
+  if (const char* sound = uiExpectValue(parser, "sound = val"))
+    uiCopyName(record.sound, sound, sizeof(record.sound));
+  return true;
 }
 
-void parseColumns(_AnimData_s& record, Parser& parser, const char* key) {
-  parser.ParamEqualsInt32(key, "SpriteHorzCount", &record.columns);
-}
-
-void parseSound(_AnimData_s& record, Parser& parser, const char*) {
-  const char* sound = valueAfterEquals(parser);
-  if (!sound) {
-    udLogger::log(2, "...expected: \"^C00FF00sound = val^c\"\f");
-    return;
-  }
-  uiCopyName(record.sound, sound, sizeof(record.sound));
-}
-
-// The record keys in the order they are tried, matched without regard to case.
-struct AnimKey {
-  const char* key;
-  void (*parse)(_AnimData_s& record, Parser& parser, const char* key);
-};
-
-const AnimKey s_animKeys[] = {
+// The record keys in the order they are tried.
+const uiKey<_AnimData_s> s_animKeys[] = {
     {"style", parseStyle},
-    {"Time", parseTime},
+    {"Time", uiReadValue<&_AnimData_s::time>},
     {"BezierControls", parseBezierControls},
     {"Loc", parseLoc},
-    {"AlphaTarget", parseAlphaTarget},
-    {"AlphaStart", parseAlphaStart},
+    {"AlphaTarget", uiReadValue<&_AnimData_s::alphaTarget>},
+    {"AlphaStart", uiReadValue<&_AnimData_s::alphaStart>},
     {"sprite", parseSprite},
     {"spritedepth", parseSpriteDepth},
-    {"SpriteVertCount", parseRows},
-    {"SpriteHorzCount", parseColumns},
+    {"SpriteVertCount", uiReadValue<&_AnimData_s::rows>},
+    {"SpriteHorzCount", uiReadValue<&_AnimData_s::columns>},
     {"sound", parseSound},
 };
-
-// Extrapolated positions can leave the range of int; they are held at its ends.
-int truncateToInt(double value) {
-  if (std::isnan(value))
-    return 0;
-  if (value >= static_cast<double>(INT_MAX))
-    return INT_MAX;
-  if (value <= static_cast<double>(INT_MIN))
-    return INT_MIN;
-  return static_cast<int>(value);
-}
 
 // How far the animation has come after `elapsed` ms; past 1 once its time is over. A record
 // without time is at its end at once, instead of dividing by zero.
@@ -147,7 +100,8 @@ int bezierAxis(int from, int to, float control1, float control2, double t) {
   double c = 3.0 * (p1 - from);
   double b = 3.0 * (p2 - p1) - c;
   double a = d - c - b;
-  return truncateToInt(((a * t + b) * t + c) * t + from);
+  // Extrapolated positions can leave the range of int; they are held at its ends.
+  return uiTruncateToInt(((a * t + b) * t + c) * t + from);
 }
 
 void bezierStep(const _AnimData_s& record, uiWidget* widget, unsigned int elapsed, int startX,
@@ -196,13 +150,8 @@ void hiddenStep(uiWidget* widget, e_uiAnimTarget target) {
 }  // namespace
 
 void uiParseAnimKey(_AnimData_s* record, Parser* parser, const char* key) {
-  for (const AnimKey& animKey : s_animKeys) {
-    if (key && uiNameEquals(key, animKey.key)) {
-      animKey.parse(*record, *parser, key);
-      return;
-    }
-  }
-  udLogger::log(2, "...unknown command for anim: \"^C00FF00%s^c\"\f", key ? key : "");
+  if (!uiParseKey(s_animKeys, *record, *parser, key))
+    udLogger::log(2, "...unknown command for anim: \"^C00FF00%s^c\"\f", key ? key : "");
 }
 
 void uiAnimApplyStyle(_AnimData_s* record, uiWidget* widget, unsigned int elapsed, int startX,

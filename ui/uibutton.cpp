@@ -1,5 +1,6 @@
 #include "uibutton.h"
 
+#include "uikeytable.h"
 #include "uisubsystem.h"
 
 #include "core.h"
@@ -24,6 +25,25 @@ const Hotkey s_hotkeys[] = {
 void playSound(const char* sound) {
   if (g_snd3d)
     g_snd3d->playSound(SND3D_UI, sound, false, false);
+}
+
+// A name key given "=" without a value is reported with its own form and changes nothing.
+bool parseParticleSystem(uiButton& button, Parser& parser, const char*) {
+  if (const char* file = uiExpectValue(parser, "particlesystem = \"string\""))
+    button.setParticleSystem(file);
+  return true;
+}
+
+bool parseClickSound(uiButton& button, Parser& parser, const char*) {
+  if (const char* sound = uiExpectValue(parser, "clicksound = \"string\""))
+    button.setClickSound(sound);
+  return true;
+}
+
+bool parseHighlightSound(uiButton& button, Parser& parser, const char*) {
+  if (const char* sound = uiExpectValue(parser, "highlightsound = \"string\""))
+    button.setHighlightSound(sound);
+  return true;
 }
 
 }  // namespace
@@ -100,35 +120,22 @@ bool uiButton::testBounds(int px, int py) {
   return uiWidget::testBounds(px, py);
 }
 
-// A key given "=" without a value is reported with the key's own message and changes nothing.
+// The table is local so that the hotkey handler may call the protected _parseHotkey.
 void uiButton::_parseParams(Parser* parser, char* key) {
-  struct NameKey {
-    const char* key;
-    void (uiButton::*apply)(const char* value);
-    const char* message;
+  static const uiKey<uiButton> keys[] = {
+      {"rate", uiReadValue<&uiButton::rate>},
+      {"hotkey",
+       [](uiButton& button, Parser& parser, const char*) {
+         if (const char* keyName = uiExpectValue(parser, "hotkey = \"val\""))
+           button._parseHotkey(keyName);
+         return true;
+       }},
+      {"particlesystem", parseParticleSystem},
+      {"clicksound", parseClickSound},
+      {"highlightsound", parseHighlightSound},
   };
-  static const NameKey s_nameKeys[] = {
-      {"hotkey", &uiButton::_parseHotkey, "...expected: \"^C00FF00hotkey = \"val\"^c\"\f"},
-      {"particlesystem", &uiButton::setParticleSystem,
-       "...expected: \"^C00FF00particlesystem = \"string\"^c\"\f"},
-      {"clicksound", &uiButton::setClickSound,
-       "...expected: \"^C00FF00clicksound = \"string\"^c\"\f"},
-      {"highlightsound", &uiButton::setHighlightSound,
-       "...expected: \"^C00FF00highlightsound = \"string\"^c\"\f"},
-  };
-  if (parser->ParamEqualsUInt32(key, "rate", &rate))
-    return;
-  for (const NameKey& entry : s_nameKeys) {
-    if (!uiNameEquals(key, entry.key))
-      continue;
-    const char* value = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-    if (value)
-      (this->*entry.apply)(value);
-    else
-      udLogger::log(2, "%s", entry.message);
-    return;
-  }
-  uiVisualWidget::_parseParams(parser, key);
+  if (!uiParseKey(keys, *this, *parser, key))
+    uiVisualWidget::_parseParams(parser, key);
 }
 
 void uiButton::_parseSingleFlag(const char* flag) {

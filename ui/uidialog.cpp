@@ -1,5 +1,6 @@
 #include "uidialog.h"
 
+#include "uikeytable.h"
 #include "uiparticlesystem.h"
 #include "uisubsystem.h"
 
@@ -8,36 +9,22 @@
 
 namespace {
 
-void parseTabEntry(uiDialog& dialog, Parser* parser) {
-  const char* path = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!path) {
-    udLogger::log(2, "...expected: \"^C00FF00tabentry = \"string\"^c\"\f");
-    return;
-  }
+bool parseTabEntry(uiDialog& dialog, Parser& parser, const char*) {
+  const char* path = uiExpectValue(parser, "tabentry = \"string\"");
+  if (!path)
+    return true;
   uiWidget* entry = dialog.getWidget(path, 0);
   if (!entry) {
     udLogger::log(2, "...tabentry: \"^C00FF00%s^c does not exist.\f", path);
-    return;
+    return true;
   }
   dialog.addTabEntry(entry);
+  return true;
 }
 
-void parseTakeFocus(uiDialog& dialog, Parser* parser) {
-  if (!parser->GetEqualsToken()) {
-    udLogger::log(2, "...expected: \"^C00FF00takefocus = BOOLEAN^c\"\f");
-    return;
-  }
-  dialog.takeFocus = dialog._parseBoolean(parser);
-}
-
-struct KeyHandler {
-  const char* key;
-  void (*handle)(uiDialog& dialog, Parser* parser);
-};
-
-const KeyHandler s_keys[] = {
+const uiKey<uiDialog> s_keys[] = {
     {"tabentry", parseTabEntry},
-    {"takefocus", parseTakeFocus},
+    {"takefocus", uiReadBoolean<&uiDialog::takeFocus>},
 };
 
 }  // namespace
@@ -172,13 +159,8 @@ void uiDialog::dlgHideCb(HideCallback callback, void* client) {
 }
 
 void uiDialog::_parseParams(Parser* parser, char* key) {
-  for (const KeyHandler& handler : s_keys) {
-    if (uiNameEquals(key, handler.key)) {
-      handler.handle(*this, parser);
-      return;
-    }
-  }
-  uiNonVisualWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_keys, *this, *parser, key))
+    uiNonVisualWidget::_parseParams(parser, key);
 }
 
 // Event             | tab order                                  | result

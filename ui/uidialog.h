@@ -39,7 +39,7 @@ public:
   virtual void idle();  // shown, active, focused, state 1
   virtual int getState();
   virtual int getLastState();  // a plain dialog keeps no history: the current state
-  virtual bool takesFocus();
+  bool takesFocus();
   // Shows or hides the dialog's widgets without touching the state or calling the hide callback.
   void activate(bool on);
 

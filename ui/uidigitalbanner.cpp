@@ -1,10 +1,12 @@
 #include "uidigitalbanner.h"
 
+#include "uikeytable.h"
+#include "uinumeric.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -29,28 +31,8 @@ enum e_markupResult {
   MARKUP_ACTION,
 };
 
-int clampToInt(long long value) {
-  if (value > INT_MAX)
-    return INT_MAX;
-  if (value < INT_MIN)
-    return INT_MIN;
-  return static_cast<int>(value);
-}
-
-// Truncates toward zero; values out of range (a piece extrapolated far past its end while the
-// banner is paused) stop at the limits instead of being undefined.
-int truncateToInt(float value) {
-  if (std::isnan(value))
-    return 0;
-  if (value >= 2147483648.0f)
-    return INT_MAX;
-  if (value <= -2147483648.0f)
-    return INT_MIN;
-  return static_cast<int>(value);
-}
-
 int screenCoordinate(int origin, float offset) {
-  return clampToInt(static_cast<long long>(origin) + truncateToInt(offset));
+  return uiClampToInt(static_cast<long long>(origin) + uiTruncateToInt(offset));
 }
 
 // The frame time in ms scaled by the banner's time scale; a negative or undefined scale freezes
@@ -59,7 +41,7 @@ int scaledDelta(unsigned int deltaMs, float timeScale) {
   float delta = static_cast<float>(deltaMs) * timeScale;
   if (!(delta > 0.0f))
     return 0;
-  return truncateToInt(delta);
+  return uiTruncateToInt(delta);
 }
 
 uiDigitalBanner::pieceAction_t actionNamed(const char* name) {
@@ -150,7 +132,7 @@ bool readNumber(const char* field, int* value) {
   long long number = std::strtoll(field, &end, 0);
   if (end == field)
     return false;
-  *value = clampToInt(number);
+  *value = uiClampToInt(number);
   return true;
 }
 
@@ -209,39 +191,18 @@ void freeRecord(void* record) {
 
 // -- Definition keys --
 
-struct BannerKey {
-  const char* key;
-  bool (*apply)(uiDigitalBanner& banner, Parser* parser, char* key);  // false: not this key
-};
-
-bool parseWidth(uiDigitalBanner& banner, Parser* parser, char* key) {
-  return parser->ParamEqualsInt32(key, "width", &banner.width);
-}
-
-bool parseMaxMessages(uiDigitalBanner& banner, Parser* parser, char* key) {
-  return parser->ParamEqualsUInt32(key, "maxmessages", &banner.maxMessages);
-}
-
-bool parseFont(uiDigitalBanner& banner, Parser* parser, char*) {
-  const char* file = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!file) {
-    udLogger::log(2, "...expected: \"^C00FF00font = \"val\"^c\"\f");
-    return true;
-  }
-  if (!banner.setFont(file))
+bool parseFont(uiDigitalBanner& banner, Parser& parser, const char*) {
+  const char* file = uiExpectValue(parser, "font = \"val\"");
+  if (file && !banner.setFont(file))
     udLogger::log(2, "...failed to create font: %s for %s\f", file, banner.name);
   return true;
 }
 
-bool parseHeight(uiDigitalBanner& banner, Parser* parser, char* key) {
-  return parser->ParamEqualsInt32(key, "height", &banner.height);
-}
-
-const BannerKey s_bannerKeys[] = {
-  {"width", parseWidth},
-  {"maxmessages", parseMaxMessages},
+const uiKey<uiDigitalBanner> s_bannerKeys[] = {
+  {"width", uiReadValue<&uiDigitalBanner::width>},
+  {"maxmessages", uiReadValue<&uiDigitalBanner::maxMessages>},
   {"font", parseFont},
-  {"height", parseHeight},
+  {"height", uiReadValue<&uiDigitalBanner::height>},
 };
 
 }  // namespace
@@ -326,10 +287,8 @@ bool uiDigitalBanner::setFont(const char* file) {
 }
 
 void uiDigitalBanner::_parseParams(Parser* parser, char* key) {
-  for (const BannerKey& entry : s_bannerKeys)
-    if (uiNameEquals(key, entry.key) && entry.apply(*this, parser, key))
-      return;
-  uiWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_bannerKeys, *this, *parser, key))
+    uiWidget::_parseParams(parser, key);
 }
 
 void uiDigitalBanner::_update(int, int) {}
@@ -348,8 +307,8 @@ void uiDigitalBanner::_render(int x, int y) {
     return;
   if (!message->initialised)
     _placeMessage(message);
-  int originX = clampToInt(static_cast<long long>(x) + this->x);
-  int originY = clampToInt(static_cast<long long>(y) + this->y);
+  int originX = uiClampToInt(static_cast<long long>(x) + this->x);
+  int originY = uiClampToInt(static_cast<long long>(y) + this->y);
   int delta = scaledDelta(s_iDeltaTime, timeScale);
   bool messageWaiting = message->next != nullptr;
   unsigned int done = 0;
@@ -467,7 +426,7 @@ int uiDigitalBanner::_strlen(const char* text) {
   long long total = 0;
   for (const unsigned char* at = reinterpret_cast<const unsigned char*>(text); *at; ++at)
     total += charWidths[*at];
-  return clampToInt(total);
+  return uiClampToInt(total);
 }
 
 // -- Animation --
@@ -559,8 +518,8 @@ bool uiDigitalBanner::_ensurePieces(dbMessage_t* message, unsigned int count) {
 bool uiDigitalBanner::_parsePieces(char* text, dbMessage_t* message, unsigned int count) {
   char* from = text;
   for (unsigned int i = 0; i < count; ++i) {
-    char* start;
-    char* end;
+    char* start = nullptr;
+    char* end = from;
     findPiece(from, &start, &end);
     *end = '\0';
     from = end + 2;
@@ -573,7 +532,7 @@ bool uiDigitalBanner::_parsePieces(char* text, dbMessage_t* message, unsigned in
     }
     piece.time = 0;
     piece.phase = PHASE_ENTERING;
-    message->width = clampToInt(static_cast<long long>(message->width) + _strlen(piece.text));
+    message->width = uiClampToInt(static_cast<long long>(message->width) + _strlen(piece.text));
   }
   return true;
 }
@@ -611,7 +570,7 @@ void uiDigitalBanner::_renderPiece(dbMessagePiece_t& piece, bool messageWaiting,
     piece.time = 0;
     piece.phase = PHASE_LEAVING;
   } else {
-    piece.time = clampToInt(static_cast<long long>(piece.time) + delta);
+    piece.time = uiClampToInt(static_cast<long long>(piece.time) + delta);
   }
 }
 
@@ -619,14 +578,14 @@ void uiDigitalBanner::_renderPiece(dbMessagePiece_t& piece, bool messageWaiting,
 // the extension of its movement until the pause ends.
 void uiDigitalBanner::_renderMoving(dbMessagePiece_t& piece, dbPieceAction_t& action,
                                     int originX, int originY, int delta, bool leaving) {
-  int end = clampToInt(static_cast<long long>(action.delay) + action.duration);
+  int end = uiClampToInt(static_cast<long long>(action.delay) + action.duration);
   if (piece.time > end && !paused)
     piece.time = end;
-  int sinceDelay = clampToInt(static_cast<long long>(piece.time) - action.delay);
+  int sinceDelay = uiClampToInt(static_cast<long long>(piece.time) - action.delay);
   float offsetX = _updatePosition(action.startX, action.endX, sinceDelay, action.duration);
   float offsetY = _updatePosition(action.startY, action.endY, sinceDelay, action.duration);
   // A piece below the banner's top is cut off at its bottom edge; one above it is not cut.
-  long long drop = truncateToInt(offsetY);
+  long long drop = uiTruncateToInt(offsetY);
   if (drop < 0)
     drop = 0;
   long long visibleHeight = (height > fontHeight && drop != 0) ? height - drop : fontHeight - drop;
@@ -634,12 +593,12 @@ void uiDigitalBanner::_renderMoving(dbMessagePiece_t& piece, dbPieceAction_t& ac
   if (leaving && (action.action == OFF || action.action == FLASH))
     alpha = 255.0f - alpha;
   _draw(piece, screenCoordinate(originX, offsetX), screenCoordinate(originY, offsetY),
-        clampToInt(visibleHeight), alpha);
+        uiClampToInt(visibleHeight), alpha);
   if (piece.time == end) {
     piece.time = 0;
     piece.phase = leaving ? PHASE_DONE : PHASE_HOLDING;
   } else {
-    piece.time = clampToInt(static_cast<long long>(piece.time) + delta);
+    piece.time = uiClampToInt(static_cast<long long>(piece.time) + delta);
   }
 }
 

@@ -1,10 +1,12 @@
 #include "uientrywidget.h"
 
+#include "uikeytable.h"
+#include "uinumeric.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
 
-#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -14,21 +16,17 @@ const int NAME_BUFFER = 260;
 
 // Reads "= number" from the rest of the line; false when the "=", the token or its leading
 // decimal number is missing.
-bool readNumber(Parser* parser, int* out) {
-  if (!parser->GetEqualsToken())
+bool readNumber(Parser& parser, int* out) {
+  if (!parser.GetEqualsToken())
     return false;
-  const char* token = parser->GetToken(" ");
+  const char* token = parser.GetToken(" ");
   if (!token)
     return false;
   char* end = nullptr;
   long value = strtol(token, &end, 10);
   if (end == token)
     return false;
-  if (value < INT_MIN)
-    value = INT_MIN;
-  if (value > INT_MAX)
-    value = INT_MAX;
-  *out = static_cast<int>(value);
+  *out = uiClampToInt(value);
   return true;
 }
 
@@ -65,7 +63,7 @@ bool uiEntryWidget::setCursor(const char* file) {
   int previous = cursor;
   cursorFrame = 0;
   cursorElapsed = 0;
-  cursor = g_gfx && file ? g_gfx->createSprite(file) : -1;
+  cursor = _createSprite(file);
   // Released after the new one exists, so that the same sprite given again is not reloaded.
   _releaseSprite(previous);
   return cursor != -1;
@@ -85,10 +83,7 @@ int uiEntryWidget::getHeight() const {
 }
 
 void uiEntryWidget::_parseParams(Parser* parser, char* key) {
-  static const struct {
-    const char* name;
-    bool (uiEntryWidget::*handler)(Parser*, char*);
-  } keys[] = {
+  static const uiMemberKey<uiEntryWidget> keys[] = {
       {"entrywidth", &uiEntryWidget::_parseEntryWidth},
       {"cursorrate", &uiEntryWidget::_parseCursorRate},
       {"cursor", &uiEntryWidget::_parseCursor},
@@ -97,11 +92,8 @@ void uiEntryWidget::_parseParams(Parser* parser, char* key) {
       {"endhidecursor", &uiEntryWidget::_parseEndHideCursor},
       {"acceptonenter", &uiEntryWidget::_parseAcceptOnEnter},
   };
-  for (const auto& entry : keys) {
-    if (uiNameEquals(key, entry.name) && (this->*entry.handler)(parser, key))
-      return;
-  }
-  uiTextWidget::_parseParams(parser, key);
+  if (!uiParseKey(keys, *this, *parser, key))
+    uiTextWidget::_parseParams(parser, key);
 }
 
 void uiEntryWidget::_render(int originX, int originY) {
@@ -142,36 +134,35 @@ void uiEntryWidget::_print(int newSet, const unsigned int* source) {
     text[length - 1] = 0;
 }
 
-bool uiEntryWidget::_parseEntryWidth(Parser* parser, char*) {
+bool uiEntryWidget::_parseEntryWidth(Parser& parser, const char*) {
   int value = 0;
   if (!readNumber(parser, &value)) {
-    udLogger::log(2, "...expected: \"^C00FF00entrywidth = val^c\"\f");
+    uiReportExpected("entrywidth = val");
     return true;
   }
   // The text holds 127 characters, so a wider field could only be typed past its end.
   entrywidth = value < 0 ? 0 : value > MAX_ENTRY_WIDTH ? MAX_ENTRY_WIDTH : value;
   if (entrywidth != value)
     udLogger::log(2, "...[%s:%d] entrywidth ^C00FF00%d^c outside 0..%d, using %d\f", name,
-                  parser->GetLineNumber(), value, MAX_ENTRY_WIDTH, entrywidth);
+                  parser.GetLineNumber(), value, MAX_ENTRY_WIDTH, entrywidth);
   return true;
 }
 
-bool uiEntryWidget::_parseCursorRate(Parser* parser, char*) {
+bool uiEntryWidget::_parseCursorRate(Parser& parser, const char*) {
   int value = 0;
-  if (!readNumber(parser, &value) || value < 0) {
-    udLogger::log(2, "...expected: \"^C00FF00cursorrate = val^c\"\f");
+  if (!readNumber(parser, &value)) {
+    uiReportExpected("cursorrate = val");
     return true;
   }
+  // A negative rate is taken as unsigned: so large that the cursor keeps its first frame.
   cursorrate = static_cast<unsigned int>(value);
   return true;
 }
 
-bool uiEntryWidget::_parseCursor(Parser* parser, char*) {
-  const char* value = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!value) {
-    udLogger::log(2, "...expected: \"^C00FF00cursor = \"val\"^c\"\f");
+bool uiEntryWidget::_parseCursor(Parser& parser, const char*) {
+  const char* value = uiExpectValue(parser, "cursor = \"val\"");
+  if (!value)
     return true;
-  }
   char file[NAME_BUFFER];
   uiCopyName(file, value, sizeof file);
   if (!setCursor(file))
@@ -180,10 +171,10 @@ bool uiEntryWidget::_parseCursor(Parser* parser, char*) {
 }
 
 // The rectangle is placed from the position and justification known when the line is read.
-bool uiEntryWidget::_parseEntryRectX(Parser* parser, char*) {
+bool uiEntryWidget::_parseEntryRectX(Parser& parser, const char*) {
   int width = 0;
   if (!readNumber(parser, &width)) {
-    udLogger::log(2, "...expected: \"^C00FF00entryrectx = val^c\"\f");
+    uiReportExpected("entryrectx = val");
     return true;
   }
   if (justify & CENTER)
@@ -196,10 +187,10 @@ bool uiEntryWidget::_parseEntryRectX(Parser* parser, char*) {
   return true;
 }
 
-bool uiEntryWidget::_parseEntryRectY(Parser* parser, char*) {
+bool uiEntryWidget::_parseEntryRectY(Parser& parser, const char*) {
   int height = 0;
   if (!readNumber(parser, &height)) {
-    udLogger::log(2, "...expected: \"^C00FF00entryrecty = val^c\"\f");
+    uiReportExpected("entryrecty = val");
     return true;
   }
   entryRect.top = y;
@@ -207,16 +198,13 @@ bool uiEntryWidget::_parseEntryRectY(Parser* parser, char*) {
   return true;
 }
 
-bool uiEntryWidget::_parseEndHideCursor(Parser* parser, char*) {
-  if (!parser->GetEqualsToken())
-    udLogger::log(2, "...expected: \"^C00FF00endhidecursor = BOOLEAN^c\"\f");
-  else
-    endhidecursor = _parseBoolean(parser);
+bool uiEntryWidget::_parseEndHideCursor(Parser& parser, const char* key) {
+  uiExpectBoolean(*this, parser, key, &endhidecursor);
   return true;
 }
 
-bool uiEntryWidget::_parseAcceptOnEnter(Parser* parser, char* key) {
-  return parser->ParamEqualsBoolean(key, "acceptonenter", &acceptonenter);
+bool uiEntryWidget::_parseAcceptOnEnter(Parser& parser, const char* key) {
+  return parser.ParamEqualsBoolean(key, "acceptonenter", &acceptonenter);
 }
 
 int uiEntryWidget::_maxLength() const {

@@ -45,13 +45,13 @@ protected:
   void _print(int newSet, const unsigned int* source) override;
 
 private:
-  bool _parseEntryWidth(Parser* parser, char* key);
-  bool _parseCursorRate(Parser* parser, char* key);
-  bool _parseCursor(Parser* parser, char* key);
-  bool _parseEntryRectX(Parser* parser, char* key);
-  bool _parseEntryRectY(Parser* parser, char* key);
-  bool _parseEndHideCursor(Parser* parser, char* key);
-  bool _parseAcceptOnEnter(Parser* parser, char* key);
+  bool _parseEntryWidth(Parser& parser, const char* key);
+  bool _parseCursorRate(Parser& parser, const char* key);
+  bool _parseCursor(Parser& parser, const char* key);
+  bool _parseEntryRectX(Parser& parser, const char* key);
+  bool _parseEntryRectY(Parser& parser, const char* key);
+  bool _parseEndHideCursor(Parser& parser, const char* key);
+  bool _parseAcceptOnEnter(Parser& parser, const char* key);
 
   int _maxLength() const;
   bool _keyDown(int x, int y, int key, bool buttonHeld);

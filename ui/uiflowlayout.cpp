@@ -1,5 +1,7 @@
 #include "uiflowlayout.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "udlogger.h"
 
@@ -7,45 +9,24 @@
 
 namespace {
 
-typedef bool (*KeyReader)(uiFlowLayout& layout, Parser* parser, char* token, const char* key);
-
-struct KeyHandler {
-  const char* key;
-  KeyReader read;  // true when the token was this key
-};
-
-bool readFlowType(uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-  if (!uiNameEquals(token, key))
-    return false;
-  const char* value = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
+bool parseFlowType(uiFlowLayout& layout, Parser& parser, const char*) {
+  const char* value = parser.GetEqualsToken() ? parser.GetToken(" ") : nullptr;
   if (value && uiNameEquals(value, "vertical"))
     layout.setFlowType(uiFlowLayout::VERTICAL);
   else if (value && uiNameEquals(value, "horizontal"))
     layout.setFlowType(uiFlowLayout::HORIZONTAL);
   else
-    udLogger::log(2, "...expected: \"^C00FF00flowtype = vertical | horizontal^c\"\f");
+    uiReportExpected("flowtype = vertical | horizontal");
   return true;
 }
 
-// FlowType is matched here; the other keys are matched, and their values read and reported, by
-// the parser's value functions.
-const KeyHandler k_keys[] = {
-    {"FlowType", readFlowType},
-    {"Width", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.wrapWidth);
-     }},
-    {"Height", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.wrapHeight);
-     }},
-    {"MinSpaceX", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.minSpaceX);
-     }},
-    {"MinSpaceY", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsInt32(token, key, &layout.minSpaceY);
-     }},
-    {"SpaceEvenly", [](uiFlowLayout& layout, Parser* parser, char* token, const char* key) {
-       return parser->ParamEqualsBoolean(token, key, &layout.spaceEvenly);
-     }},
+const uiKey<uiFlowLayout> k_keys[] = {
+    {"FlowType", parseFlowType},
+    {"Width", uiReadValue<&uiFlowLayout::wrapWidth>},
+    {"Height", uiReadValue<&uiFlowLayout::wrapHeight>},
+    {"MinSpaceX", uiReadValue<&uiFlowLayout::minSpaceX>},
+    {"MinSpaceY", uiReadValue<&uiFlowLayout::minSpaceY>},
+    {"SpaceEvenly", uiReadValue<&uiFlowLayout::spaceEvenly>},
 };
 
 int mainSize(uiWidget* child, bool horizontal) {
@@ -69,28 +50,14 @@ bool uiFlowLayout::isType(const char* type) {
 // The children are switched before the layout itself, so that they are active when _activate
 // places them.
 void uiFlowLayout::setActive(bool on, bool recursive) {
-  if (recursive) {
-    for (_WidgetList_s* node = children; node; node = node->next) {
-      uiWidget* child = node->widget;
-      if (!child->getOverrideActive() && !child->isType("uiDialog"))
-        child->setActive(on, true);
-    }
-  }
-  if (on && !(flags & WF_ACTIVE)) {
-    _activate();
-    flags |= WF_ACTIVE;
-  } else if (!on && (flags & WF_ACTIVE)) {
-    _deactivate();
-    flags &= ~WF_ACTIVE;
-  }
+  if (recursive)
+    _propagateState(&uiWidget::setActive, &uiWidget::getOverrideActive, on);
+  uiNonVisualWidget::setActive(on, false);
 }
 
 void uiFlowLayout::_parseParams(Parser* parser, char* key) {
-  for (const KeyHandler& handler : k_keys) {
-    if (handler.read(*this, parser, key, handler.key))
-      return;
-  }
-  uiNonVisualWidget::_parseParams(parser, key);
+  if (!uiParseKey(k_keys, *this, *parser, key))
+    uiNonVisualWidget::_parseParams(parser, key);
 }
 
 // The layout pass. The children are placed in the order in which they were added, the reverse of

@@ -82,7 +82,7 @@ void uiParticleSystem::_update(int ox, int oy) {
 void uiParticleSystem::_render(int, int) {
   if ((flags & UIP_DONTRENDER) || instanceId == -1 || !g_gfx)
     return;
-  g_gfx->psemit(depth, instanceId, alpha / 255.0f);
+  g_gfx->psemit(depth, instanceId, alpha * (1.0f / 255.0f));
 }
 
 bool uiParticleSystem::_inputEvent(e_uiEvent, int, int, int, bool, bool) {

@@ -1,5 +1,6 @@
 #include "uiprogressbar.h"
 
+#include "uikeytable.h"
 #include "uilock.h"
 
 #include "core.h"
@@ -10,60 +11,16 @@
 
 namespace {
 
-// A key of a UI definition block; false hands the key on to the visual widget.
-struct ProgressKey {
-  const char* key;
-  bool (*parse)(uiProgressBar& bar, Parser& parser, char* token);
-};
-
-bool parseMinRange(uiProgressBar& bar, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "min_range", &bar.minRange);
-}
-
-bool parseMaxRange(uiProgressBar& bar, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "max_range", &bar.maxRange);
-}
-
-// Sets what is drawn, not the value, and is not limited to the range.
-bool parseValue(uiProgressBar& bar, Parser& parser, char* token) {
-  return parser.ParamEqualsFloat32(token, "value", &bar.displayedValue);
-}
-
-bool parseStep(uiProgressBar& bar, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "step", &bar.stepSize);
-}
-
-bool parseRate(uiProgressBar& bar, Parser& parser, char* token) {
-  return parser.ParamEqualsUInt32(token, "rate", &bar.rate);
-}
-
-// A boolean key reads "=" and the value; without "=" the line is reported and dropped.
-bool parseBoolean(uiProgressBar& bar, Parser& parser, bool* value, const char* message) {
-  if (!parser.GetEqualsToken()) {
-    udLogger::log(2, "%s", message);
-    return true;
-  }
-  *value = bar._parseBoolean(&parser);
-  return true;
-}
-
-bool parseSmooth(uiProgressBar& bar, Parser& parser, char*) {
-  return parseBoolean(bar, parser, &bar.smooth, "...expected: \"^C00FF00smooth = BOOLEAN^c\"\f");
-}
-
-bool parseVertical(uiProgressBar& bar, Parser& parser, char*) {
-  return parseBoolean(bar, parser, &bar.vertical,
-                      "...expected: \"^C00FF00vertical = BOOLEAN^c\"\f");
-}
-
-bool parseInvert(uiProgressBar& bar, Parser& parser, char*) {
-  return parseBoolean(bar, parser, &bar.invert, "...expected: \"^C00FF00invert = BOOLEAN^c\"\f");
-}
-
-const ProgressKey s_keys[] = {
-    {"min_range", parseMinRange}, {"max_range", parseMaxRange}, {"value", parseValue},
-    {"step", parseStep},          {"rate", parseRate},          {"smooth", parseSmooth},
-    {"vertical", parseVertical},  {"invert", parseInvert},
+// "value" sets what is drawn, not the value, and is not limited to the range.
+const uiKey<uiProgressBar> s_keys[] = {
+    {"min_range", uiReadValue<&uiProgressBar::minRange>},
+    {"max_range", uiReadValue<&uiProgressBar::maxRange>},
+    {"value", uiReadValue<&uiProgressBar::displayedValue>},
+    {"step", uiReadValue<&uiProgressBar::stepSize>},
+    {"rate", uiReadValue<&uiProgressBar::rate>},
+    {"smooth", uiReadBoolean<&uiProgressBar::smooth>},
+    {"vertical", uiReadBoolean<&uiProgressBar::vertical>},
+    {"invert", uiReadBoolean<&uiProgressBar::invert>},
 };
 
 uiLock* createLock() {
@@ -140,14 +97,8 @@ void uiProgressBar::step() {
 }
 
 void uiProgressBar::_parseParams(Parser* parser, char* key) {
-  for (const ProgressKey& entry : s_keys) {
-    if (!uiNameEquals(key, entry.key))
-      continue;
-    if (entry.parse(*this, *parser, key))
-      return;
-    break;
-  }
-  uiVisualWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_keys, *this, *parser, key))
+    uiVisualWidget::_parseParams(parser, key);
 }
 
 void uiProgressBar::_update(int, int) {

@@ -1,51 +1,17 @@
 #include "uisprite.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
-#include "udlogger.h"
 
 namespace {
 
-// A key of a UI definition block; false hands the key on to the visual widget.
-struct SpriteKey {
-  const char* key;
-  bool (*parse)(uiSprite& widget, Parser& parser, char* token);
-};
-
-bool parseRate(uiSprite& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsUInt32(token, "rate", &widget.rate);
-}
-
-// A boolean key reads "=" and the value; without "=" the line is reported and dropped.
-bool parseBoolean(uiSprite& widget, Parser& parser, bool* value, const char* message) {
-  if (!parser.GetEqualsToken()) {
-    udLogger::log(2, "%s", message);
-    return true;
-  }
-  *value = widget._parseBoolean(&parser);
-  return true;
-}
-
-bool parseLoop(uiSprite& widget, Parser& parser, char*) {
-  return parseBoolean(widget, parser, &widget.looping,
-                      "...expected: \"^C00FF00loop = BOOLEAN^c\"\f");
-}
-
-bool parseAnimate(uiSprite& widget, Parser& parser, char*) {
-  return parseBoolean(widget, parser, &widget.animating,
-                      "...expected: \"^C00FF00animate = BOOLEAN^c\"\f");
-}
-
-bool parseClear(uiSprite& widget, Parser& parser, char*) {
-  return parseBoolean(widget, parser, &widget.clear,
-                      "...expected: \"^C00FF00clear = BOOLEAN^c\"\f");
-}
-
-const SpriteKey s_keys[] = {
-    {"rate", parseRate},
-    {"loop", parseLoop},
-    {"animate", parseAnimate},
-    {"clear", parseClear},
+const uiKey<uiSprite> s_keys[] = {
+    {"rate", uiReadValue<&uiSprite::rate>},
+    {"loop", uiReadBoolean<&uiSprite::looping>},
+    {"animate", uiReadBoolean<&uiSprite::animating>},
+    {"clear", uiReadBoolean<&uiSprite::clear>},
 };
 
 }  // namespace
@@ -90,14 +56,8 @@ void uiSprite::loop(bool on) {
 }
 
 void uiSprite::_parseParams(Parser* parser, char* key) {
-  for (const SpriteKey& entry : s_keys) {
-    if (!uiNameEquals(key, entry.key))
-      continue;
-    if (entry.parse(*this, *parser, key))
-      return;
-    break;
-  }
-  uiVisualWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_keys, *this, *parser, key))
+    uiVisualWidget::_parseParams(parser, key);
 }
 
 // At most one frame change per update; time beyond the rate is dropped. A stopped sprite does not

@@ -1,5 +1,7 @@
 #include "uitextwidget.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
@@ -157,34 +159,20 @@ void uiTextWidget::setAlpha(unsigned char alpha, unsigned int duration, unsigned
                             bool propagate) {
   if (flags & WF_IGNORE_ALPHA)
     return;
-  if (duration == 0) {
-    currentAlpha = alpha;
-  } else {
-    startAlpha = currentAlpha;
-    fadeDuration = duration;
-    fadeElapsed = 0;
-    fadeDelay = delay;
-  }
-  targetAlpha = alpha;
+  fade.start(currentAlpha, alpha, duration, delay);
   uiWidget::setAlpha(alpha, duration, delay, propagate);
 }
 
 void uiTextWidget::_parseParams(Parser* parser, char* key) {
-  static const struct {
-    const char* name;
-    bool (uiTextWidget::*handler)(Parser*, char*);
-  } keys[] = {
+  static const uiMemberKey<uiTextWidget> keys[] = {
       {"font", &uiTextWidget::_parseFont},
       {"justify", &uiTextWidget::_parseJustify},
       {"set", &uiTextWidget::_parseSet},
       {"text", &uiTextWidget::_parseText},
       {"padding", &uiTextWidget::_parsePadding},
   };
-  for (const auto& entry : keys) {
-    if (uiNameEquals(key, entry.name) && (this->*entry.handler)(parser, key))
-      return;
-  }
-  uiWidget::_parseParams(parser, key);
+  if (!uiParseKey(keys, *this, *parser, key))
+    uiWidget::_parseParams(parser, key);
 }
 
 void uiTextWidget::_update(int, int) {
@@ -217,28 +205,9 @@ void uiTextWidget::_print(int newSet, const unsigned int* source) {
   text[MAX_TEXT - 1] = 0;
 }
 
-// Moves the current alpha toward the target once per update, after the delay has run out.
+// One step a frame, after the delay has run out.
 void uiTextWidget::_lerpToTargetAlpha() {
-  if (currentAlpha == targetAlpha)
-    return;
-  fadeElapsed += s_iDeltaTime;
-  if (fadeDelay != 0) {
-    if (fadeElapsed >= fadeDelay)
-      fadeDelay = fadeElapsed = 0;
-    return;
-  }
-  // Extrapolating past the duration would overshoot any target between 0 and 255.
-  if (fadeElapsed >= fadeDuration) {
-    currentAlpha = targetAlpha;
-    return;
-  }
-  float t = static_cast<float>(fadeElapsed) / static_cast<float>(fadeDuration);
-  float value = startAlpha * (1.0f - t) + targetAlpha * t;
-  if (value < 0.0f)
-    value = 0.0f;
-  if (value > 255.0f)
-    value = 255.0f;
-  currentAlpha = static_cast<unsigned char>(value);
+  fade.step(currentAlpha, s_iDeltaTime);
 }
 
 int uiTextWidget::_textLength() const {
@@ -255,12 +224,10 @@ void uiTextWidget::_wholeTextRect(int atX, int atY, _uiRect_s* rect) const {
                        &rect->bottom);
 }
 
-bool uiTextWidget::_parseFont(Parser* parser, char*) {
-  const char* value = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!value) {
-    udLogger::log(2, "...expected: \"^C00FF00font = \"val\"^c\"\f");
+bool uiTextWidget::_parseFont(Parser& parser, const char*) {
+  const char* value = uiExpectValue(parser, "font = \"val\"");
+  if (!value)
     return true;
-  }
   char file[NAME_BUFFER];
   uiCopyName(file, value, sizeof file);
   if (!setFont(file))
@@ -269,8 +236,8 @@ bool uiTextWidget::_parseFont(Parser* parser, char*) {
 }
 
 // The words are ORed in, so LEFT after RIGHT leaves the text right-justified.
-bool uiTextWidget::_parseJustify(Parser* parser, char*) {
-  const char* value = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
+bool uiTextWidget::_parseJustify(Parser& parser, const char*) {
+  const char* value = parser.GetEqualsToken() ? parser.GetToken(" ") : nullptr;
   if (value && uiNameEquals(value, "LEFT"))
     return true;
   if (value && uiNameEquals(value, "RIGHT"))
@@ -278,21 +245,21 @@ bool uiTextWidget::_parseJustify(Parser* parser, char*) {
   else if (value && uiNameEquals(value, "CENTER"))
     justify |= CENTER;
   else
-    udLogger::log(2, "...expected: \"^C00FF00justify = \"val\"^c\"\f");
+    uiReportExpected("justify = \"val\"");
   return true;
 }
 
-bool uiTextWidget::_parseSet(Parser* parser, char* key) {
-  return parser->ParamEqualsInt32(key, "set", &set);
+bool uiTextWidget::_parseSet(Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "set", &set);
 }
 
 // The text keeps the set stored so far, so a "set" line must come first to apply to it.
-bool uiTextWidget::_parseText(Parser* parser, char*) {
-  if (!parser->GetEqualsToken()) {
-    udLogger::log(2, "...expected: \"^C00FF00text = val^c\"\f");
+bool uiTextWidget::_parseText(Parser& parser, const char*) {
+  if (!parser.GetEqualsToken()) {
+    uiReportExpected("text = val");
     return true;
   }
-  const char* value = parser->GetString();
+  const char* value = parser.GetString();
   if (!value || !value[0])
     return true;
   unsigned int decoded[MAX_TEXT];
@@ -301,8 +268,8 @@ bool uiTextWidget::_parseText(Parser* parser, char*) {
   return true;
 }
 
-bool uiTextWidget::_parsePadding(Parser* parser, char* key) {
-  return parser->ParamEqualsInt32(key, "padding", &padding);
+bool uiTextWidget::_parsePadding(Parser& parser, const char* key) {
+  return parser.ParamEqualsInt32(key, "padding", &padding);
 }
 
 int uiTextWidget::_paddedExtent() const {

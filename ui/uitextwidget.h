@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uialphafade.h"
 #include "uiwidget.h"
 
 class Parser;
@@ -81,20 +82,16 @@ protected:
   unsigned int text[MAX_TEXT] {};  // NUL-terminated; entry 127 is always 0
 
 private:
-  bool _parseFont(Parser* parser, char* key);
-  bool _parseJustify(Parser* parser, char* key);
-  bool _parseSet(Parser* parser, char* key);
-  bool _parseText(Parser* parser, char* key);
-  bool _parsePadding(Parser* parser, char* key);
+  bool _parseFont(Parser& parser, const char* key);
+  bool _parseJustify(Parser& parser, const char* key);
+  bool _parseSet(Parser& parser, const char* key);
+  bool _parseText(Parser& parser, const char* key);
+  bool _parsePadding(Parser& parser, const char* key);
 
   int _paddedExtent() const;
   void _renderPerCharacter(int penX, int penY);
   void _printGlyph(unsigned int character, int penX, int penY);
 
   unsigned char currentAlpha = 255;
-  unsigned char startAlpha = 255;
-  unsigned char targetAlpha = 255;
-  unsigned int fadeDuration = 0;  // ms
-  unsigned int fadeElapsed = 0;   // ms, first of the delay, then of the fade
-  unsigned int fadeDelay = 0;     // ms; 0 once the fade has started
+  _AlphaFade_s fade;
 };

@@ -1,16 +1,9 @@
 #include "uitogglebutton.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
-#include "gfxsubsystem.h"
 #include "udlogger.h"
-
-namespace {
-
-int createSprite(const char* file) {
-  return g_gfx ? g_gfx->createSprite(file) : -1;
-}
-
-}  // namespace
 
 uiWidget* uiToggleButton::s_allocator() {
   return new ("uitogglebutton", __LINE__) uiToggleButton;
@@ -27,7 +20,7 @@ bool uiToggleButton::isType(const char* type) {
 uiToggleButton::uiToggleButton(const uiToggleButton& other) : uiButton(other) {
   toggled = other.toggled;
   uiCopyName(sprite2Name, other.sprite2Name, sizeof(sprite2Name));
-  sprite2Id = other.sprite2Id == -1 ? -1 : createSprite(sprite2Name);
+  sprite2Id = other.sprite2Id == -1 ? -1 : _createSprite(sprite2Name);
 }
 
 uiToggleButton& uiToggleButton::operator=(const uiToggleButton& other) {
@@ -37,7 +30,7 @@ uiToggleButton& uiToggleButton::operator=(const uiToggleButton& other) {
   _releaseSprite(sprite2Id);
   toggled = other.toggled;
   uiCopyName(sprite2Name, other.sprite2Name, sizeof(sprite2Name));
-  sprite2Id = other.sprite2Id == -1 ? -1 : createSprite(sprite2Name);
+  sprite2Id = other.sprite2Id == -1 ? -1 : _createSprite(sprite2Name);
   return *this;
 }
 
@@ -67,10 +60,8 @@ void uiToggleButton::_parseParams(Parser* parser, char* key) {
     uiButton::_parseParams(parser, key);
     return;
   }
-  const char* file = parser->GetEqualsToken() ? parser->GetToken(" ") : nullptr;
-  if (!file)
-    udLogger::log(2, "...expected: \"^C00FF00sprite2 = \"val\"^c\"\f");
-  else if (!setSprite2(file))
+  const char* file = uiExpectValue(*parser, "sprite2 = \"val\"");
+  if (file && !setSprite2(file))
     udLogger::log(2, "...failed to create sprite2: %s for %s\f", file, name);
 }
 
@@ -100,7 +91,7 @@ bool uiToggleButton::_inputEvent(e_uiEvent event, int px, int py, int key, bool 
 // The second sprite gets no alpha-test setup and does not size the widget.
 void uiToggleButton::_activate() {
   if (sprite2Id == -1 && sprite2Name[0] != 0)
-    sprite2Id = createSprite(sprite2Name);
+    sprite2Id = _createSprite(sprite2Name);
   uiButton::_activate();
 }
 

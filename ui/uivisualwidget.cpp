@@ -1,5 +1,7 @@
 #include "uivisualwidget.h"
 
+#include "uikeytable.h"
+
 #include "core.h"
 #include "gfxsubsystem.h"
 #include "udlogger.h"
@@ -8,31 +10,16 @@
 
 namespace {
 
-// A key of a UI definition block. The handler returns false when the key is not its own after
-// all (the parser's value functions compare numeric keys themselves); the base then sees it.
-struct VisualKey {
-  const char* key;
-  bool (*parse)(uiVisualWidget& widget, Parser& parser, char* token);
-};
-
-bool parseSprite(uiVisualWidget& widget, Parser& parser, char*) {
-  const char* file = parser.GetEqualsToken() ? parser.GetToken(" ") : nullptr;
-  if (!file) {
-    udLogger::log(2, "...expected: \"^C00FF00sprite = \"val\"^c\"\f");
-    return true;
-  }
-  if (!widget.setSprite(file, widget.anim, widget.frame, false))
+bool parseSprite(uiVisualWidget& widget, Parser& parser, const char*) {
+  const char* file = uiExpectValue(parser, "sprite = \"val\"");
+  if (file && !widget.setSprite(file, widget.anim, widget.frame, false))
     udLogger::log(2, "...failed to create sprite: %s for %s\f", file, widget.name);
   return true;
 }
 
-bool parseAnim(uiVisualWidget& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "anim", &widget.anim);
-}
-
 // The frame is checked only when the sprite exists; a bad value is reported and kept.
-bool parseFrame(uiVisualWidget& widget, Parser& parser, char* token) {
-  if (!parser.ParamEqualsInt32(token, "frame", &widget.frame))
+bool parseFrame(uiVisualWidget& widget, Parser& parser, const char* key) {
+  if (!uiReadValue<&uiVisualWidget::frame>(widget, parser, key))
     return false;
   if (widget.spriteId != -1 && g_gfx &&
       widget.frame >= g_gfx->getSpriteFrameCount(widget.spriteId, widget.anim))
@@ -42,35 +29,23 @@ bool parseFrame(uiVisualWidget& widget, Parser& parser, char* token) {
 
 // Set at once, without touching the children. Values beyond 0..255 are held at the nearest end
 // instead of wrapping around (300 would otherwise become 44).
-bool parseAlpha(uiVisualWidget& widget, Parser& parser, char* token) {
+bool parseAlpha(uiVisualWidget& widget, Parser& parser, const char* key) {
   int value = 255;
-  if (!parser.ParamEqualsInt32(token, "alpha", &value))
+  if (!parser.ParamEqualsInt32(key, "alpha", &value))
     return false;
   value = value < 0 ? 0 : value > 255 ? 255 : value;
   widget.setAlpha(static_cast<unsigned char>(value), 0, 0, false);
   return true;
 }
 
-bool parseTileRows(uiVisualWidget& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "tilevertcount", &widget.tileRows);
-}
-
-bool parseTileColumns(uiVisualWidget& widget, Parser& parser, char* token) {
-  return parser.ParamEqualsInt32(token, "tilehorzcount", &widget.tileColumns);
-}
-
-const VisualKey s_keys[] = {
+const uiKey<uiVisualWidget> s_keys[] = {
     {"sprite", parseSprite},
-    {"anim", parseAnim},
+    {"anim", uiReadValue<&uiVisualWidget::anim>},
     {"frame", parseFrame},
     {"alpha", parseAlpha},
-    {"tilevertcount", parseTileRows},
-    {"tilehorzcount", parseTileColumns},
+    {"tilevertcount", uiReadValue<&uiVisualWidget::tileRows>},
+    {"tilehorzcount", uiReadValue<&uiVisualWidget::tileColumns>},
 };
-
-int createSprite(const char* file) {
-  return g_gfx ? g_gfx->createSprite(file) : -1;
-}
 
 }  // namespace
 
@@ -99,15 +74,11 @@ uiVisualWidget& uiVisualWidget::operator=(const uiVisualWidget& other) {
   frame = other.frame;
   uiCopyName(spriteName, other.spriteName, sizeof(spriteName));
   alpha = other.alpha;
-  startAlpha = other.startAlpha;
-  targetAlpha = other.targetAlpha;
-  fadeDuration = other.fadeDuration;
-  fadeElapsed = other.fadeElapsed;
-  fadeDelay = other.fadeDelay;
+  fade = other.fade;
   tileRows = other.tileRows;
   tileColumns = other.tileColumns;
   sortLevel = other.sortLevel;
-  spriteId = other.spriteId == -1 ? -1 : createSprite(spriteName);
+  spriteId = other.spriteId == -1 ? -1 : _createSprite(spriteName);
   return *this;
 }
 
@@ -168,27 +139,13 @@ void uiVisualWidget::setAlpha(unsigned char newAlpha, unsigned int duration, uns
                               bool propagate) {
   if (flags & WF_IGNORE_ALPHA)
     return;
-  if (duration == 0) {
-    alpha = newAlpha;
-  } else {
-    startAlpha = alpha;
-    fadeDuration = duration;
-    fadeElapsed = 0;
-    fadeDelay = delay;
-  }
-  targetAlpha = newAlpha;
+  fade.start(alpha, newAlpha, duration, delay);
   uiWidget::setAlpha(newAlpha, duration, delay, propagate);
 }
 
 void uiVisualWidget::_parseParams(Parser* parser, char* key) {
-  for (const VisualKey& entry : s_keys) {
-    if (!uiNameEquals(key, entry.key))
-      continue;
-    if (entry.parse(*this, *parser, key))
-      return;
-    break;
-  }
-  uiWidget::_parseParams(parser, key);
+  if (!uiParseKey(s_keys, *this, *parser, key))
+    uiWidget::_parseParams(parser, key);
 }
 
 void uiVisualWidget::_update(int, int) {
@@ -231,7 +188,7 @@ void uiVisualWidget::_activate() {
   uiWidget::_activate();
   if (spriteId != -1 || spriteName[0] == 0)
     return;
-  spriteId = createSprite(spriteName);
+  spriteId = _createSprite(spriteName);
   if (spriteId == -1)
     return;
   if (flags & WF_ALPHA_TEST)
@@ -250,25 +207,6 @@ void uiVisualWidget::_deactivate() {
   spriteId = -1;
 }
 
-// Waits out the delay, then moves linearly from the start alpha and stops exactly at the target
-// once the duration has passed.
 void uiVisualWidget::_lerpToTargetAlpha(unsigned int ms) {
-  if (targetAlpha == alpha)
-    return;
-  fadeElapsed += ms;
-  if (fadeDelay != 0) {
-    if (fadeElapsed >= fadeDelay) {
-      fadeDelay = 0;
-      fadeElapsed = 0;
-    }
-    return;
-  }
-  if (fadeElapsed >= fadeDuration) {
-    alpha = targetAlpha;
-    return;
-  }
-  float t = static_cast<float>(fadeElapsed) / static_cast<float>(fadeDuration);
-  float value = startAlpha * (1.0f - t) + targetAlpha * t;
-  value = value < 0.0f ? 0.0f : value > 255.0f ? 255.0f : value;
-  alpha = static_cast<unsigned char>(value);
+  fade.step(alpha, ms);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uialphafade.h"
 #include "uiwidget.h"
 
 // A widget that draws one frame of a sprite sheet, alone or as a grid of tiles, with its own alpha
@@ -45,11 +46,7 @@ public:
   int frame = 0;
   char spriteName[128] {};
   unsigned char alpha = 255;  // 0 is not drawn
-  unsigned char startAlpha = 255;
-  unsigned char targetAlpha = 255;
-  unsigned int fadeDuration = 0;  // ms
-  unsigned int fadeElapsed = 0;   // ms, first towards the delay, then into the fade
-  unsigned int fadeDelay = 0;     // ms; 0 once the fade has started
+  _AlphaFade_s fade;
   int tileRows = 1;
   int tileColumns = 1;
   int sortLevel = -1;

@@ -6,7 +6,7 @@
 //   Depth and callbacks          depth names, assignCallbacks, the focus veto
 //   Type registry                getTypeId, allocWidget, uiSubsystem::s_registerWidget
 //   Input routing                inputEvent, the base reaction, hit test, trace, global focus
-//   Sound and resources          _playWithPan and the release helpers
+//   Sound and resources          _playWithPan, sprite creation and the release helpers
 //   Non-visual widgets           uiNonVisualWidget and the input handler
 // The loader lives in uiwidget_parse.cpp and the scriptlet cache in uiwidget_scriptlet.cpp.
 #include "uiwidget.h"
@@ -66,6 +66,22 @@ thread_local int t_inputDepth = 0;
 
 // Makes the input handler, which is defined with the non-visual widgets at the end of the file.
 uiWidget* allocInputHandler();
+
+// A tree larger than the caches spends its frames waiting for memory, one widget after the
+// other. Before a walk goes down into the first child, the first lines of the next few children
+// (the table pointer, rectangle, flags and child list) are requested, so that those waits
+// overlap. The list is only read here, before any child runs, so a child that changes the list
+// meets nothing stale.
+const int PREFETCHED_CHILDREN = 8;
+
+void prefetchChildren(const _WidgetList_s* node) {
+  for (int i = 0; node && i < PREFETCHED_CHILDREN; ++i, node = node->next) {
+    const char* widget = reinterpret_cast<const char*>(node->widget);
+    __builtin_prefetch(widget);
+    __builtin_prefetch(widget + 64);
+    __builtin_prefetch(widget + 128);
+  }
+}
 
 }  // namespace
 
@@ -160,6 +176,7 @@ void uiWidget::update(int originX, int originY) {
   if (flags & WF_ROOT_COORDS)
     originX = originY = 0;
   _update(originX, originY);
+  prefetchChildren(children);
   for (_WidgetList_s* node = children; node; node = node->next)
     node->widget->update(originX + x, originY + y);
 }
@@ -170,6 +187,7 @@ void uiWidget::render(int originX, int originY) {
   if (flags & WF_ROOT_COORDS)
     originX = originY = 0;
   _render(originX, originY);
+  prefetchChildren(children);
   for (_WidgetList_s* node = children; node; node = node->next)
     node->widget->render(originX + x, originY + y);
 }
@@ -203,13 +221,8 @@ void uiWidget::setVisible(bool on, bool recursive) {
     _hideWidget();
     flags &= ~WF_VISIBLE;
   }
-  if (!recursive)
-    return;
-  for (_WidgetList_s* node = children; node; node = node->next) {
-    uiWidget* child = node->widget;
-    if (!child->getOverrideVisible() && !child->isType("uiDialog"))
-      child->setVisible(on, true);
-  }
+  if (recursive)
+    _propagateState(&uiWidget::setVisible, &uiWidget::getOverrideVisible, on);
 }
 
 // A focus veto that answers false ends the call before anything changes, children included.
@@ -223,13 +236,8 @@ void uiWidget::setInputFocus(bool on, bool recursive) {
     _loseFocus();
     flags &= ~WF_INPUT_FOCUS;
   }
-  if (!recursive)
-    return;
-  for (_WidgetList_s* node = children; node; node = node->next) {
-    uiWidget* child = node->widget;
-    if (!child->getOverrideInputFocus() && !child->isType("uiDialog"))
-      child->setInputFocus(on, true);
-  }
+  if (recursive)
+    _propagateState(&uiWidget::setInputFocus, &uiWidget::getOverrideInputFocus, on);
 }
 
 bool uiWidget::setActive() const {
@@ -244,12 +252,16 @@ void uiWidget::setActive(bool on, bool recursive) {
     _deactivate();
     flags &= ~WF_ACTIVE;
   }
-  if (!recursive)
-    return;
+  if (recursive)
+    _propagateState(&uiWidget::setActive, &uiWidget::getOverrideActive, on);
+}
+
+void uiWidget::_propagateState(void (uiWidget::*set)(bool on, bool recursive),
+                               bool (uiWidget::*overridden)() const, bool on) {
   for (_WidgetList_s* node = children; node; node = node->next) {
     uiWidget* child = node->widget;
-    if (!child->getOverrideActive() && !child->isType("uiDialog"))
-      child->setActive(on, true);
+    if (!(child->*overridden)() && !child->isType("uiDialog"))
+      (child->*set)(on, true);
   }
 }
 
@@ -542,6 +554,7 @@ namespace {
 
 // Offers an event to the children, newest first, in the children's own frame.
 bool routeToChildren(uiWidget* owner, e_uiEvent event, int x, int y, int key, bool buttonHeld) {
+  prefetchChildren(owner->getChildren());
   for (_WidgetList_s* node = owner->getChildren(); node; node = node->next) {
     if (node->widget->inputEvent(event, x - owner->x, y - owner->y, key, buttonHeld, false))
       return true;
@@ -721,6 +734,10 @@ snd3dHandle* uiWidget::_playWithPan(const char* sound, unsigned int mode, float 
     handle->setPan(pan);
   }
   return handle;
+}
+
+int uiWidget::_createSprite(const char* file) {
+  return g_gfx && file ? g_gfx->createSprite(file) : -1;
 }
 
 void uiWidget::_releaseSprite(int sprite) {

@@ -113,6 +113,14 @@ struct _ScriptletCache_s {
   _ScriptletCache_s* prev;
 };
 
+// One entry of a thread's stack of files being parsed. It lives in the frame of the function that
+// parses the file, from its push to its pop, so the stack allocates nothing.
+struct _ParsePosition_s {
+  const char* file;      // as named to the loader or to applyScriptlet; not owned
+  const Parser* parser;  // null until the file's parser exists
+  _ParsePosition_s* outer;
+};
+
 // One record of the widget type table.
 struct _WidgetType_s {
   char name[32];
@@ -165,10 +173,14 @@ public:
 
   // -- Virtual operations, in slot order --
   virtual void applyScriptlet(const char* file);
-  virtual bool _parseBoolean(Parser* parser);
+  virtual bool _parseBoolean(Parser* parser);  // also read by the key readers shared by classes
+
+protected:
   virtual void _parseParams(Parser* parser, char* key);
   virtual void _parseFlags(Parser* parser);
   virtual void _parseSingleFlag(const char* flag);
+
+public:
   virtual void update(int x, int y);
   virtual void render(int x, int y);
   virtual bool inputEvent(e_uiEvent event, int x, int y, int key, bool buttonHeld, bool handled);
@@ -256,13 +268,22 @@ public:
   static uiWidget* parseObjHeader(Parser* parser, uiWidget* parentWidget);
   void parse(Parser* parser, bool inBlock);
   static void registerProgCb(uiProgressCallback callback, void* client);
+  // Where the innermost parse of the calling thread is reading: the file as it was named to
+  // loadUI or applyScriptlet, and the line (0 before the first). False when no parse is running.
+  // A log sink reads it to place the loader's messages.
+  static bool s_getParsePosition(const char** file, int* line);
 
   // -- Scriptlets --
   static void s_freeScripletCache();
 
 protected:
+  // Hands a recursive state change down to every child except those that override the state and
+  // dialogs, whose states belong to the dialog stack.
+  void _propagateState(void (uiWidget::*set)(bool on, bool recursive),
+                       bool (uiWidget::*overridden)() const, bool on);
   int _getDepthValue(const char* depthName);
   void _addGlobalInputFocusWidget(_WidgetNameList_s* entry);
+  static int _createSprite(const char* file);  // one use of the sprite; -1 when none is made
   static void _releaseSprite(int sprite);
   void _releaseParticleSystemInstance(int instance);
 
@@ -275,6 +296,8 @@ protected:
   // is reported and the text ends after the bytes read.
   static unsigned char* _readFileText(const char* file, unsigned int* size, const char* source,
                                       unsigned int line);
+  static void _pushParsePosition(_ParsePosition_s* position);
+  static void _popParsePosition(_ParsePosition_s* position);
 
   void _parseScriptlet(const char* file);
   unsigned char* _loadCachedScriptlet(const char* file, unsigned int* size);

@@ -1,12 +1,14 @@
 #include "uiwidget.h"
 
 #include "uidialog.h"
+#include "uikeytable.h"
 #include "uiloadbudget.h"
 
 #include "core.h"
 #include "file.h"
 #include "udlogger.h"
 
+#include <cassert>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +37,8 @@ const int kMaxChildNesting = 256;
 // Include files and object blocks open on this thread; each loading thread counts its own.
 thread_local int t_includeDepth = 0;
 thread_local int t_blockDepth = 0;
+// The innermost file being parsed on this thread; each entry points to the one it is nested in.
+thread_local _ParsePosition_s* t_parsePosition = nullptr;
 
 // Counts one level of nesting for the life of a scope.
 class NestingLevel {
@@ -72,11 +76,6 @@ void report(const char* format, ...) {
   udLogger::log(2, "%s", message);
 }
 
-// Logs the form a line should have had: ...expected: "form".
-void reportExpected(const char* form) {
-  report("...expected: \"^C00FF00%s^c\"\f", form);
-}
-
 char* nextToken(Parser& parser) {
   return parser.GetToken(" ");
 }
@@ -84,11 +83,6 @@ char* nextToken(Parser& parser) {
 // Block and comment markers are matched exactly, unlike keys.
 bool isMarker(const char* token, const char* marker) {
   return std::strcmp(token, marker) == 0;
-}
-
-// The value of a "key = value" line, or null when the "=" or the value is missing.
-char* expectValue(Parser& parser) {
-  return parser.GetEqualsToken() ? nextToken(parser) : nullptr;
 }
 
 // Skips the lines of a block that is not parsed, up to its closing "}" (nested blocks and
@@ -145,6 +139,15 @@ void adoptChild(uiWidget& parentWidget, uiWidget* child) {
     discardTree(child);
 }
 
+// The recursive state setters take the value of a "KEY = BOOLEAN" line.
+bool parseState(uiWidget& widget, Parser& parser, const char* key,
+                void (uiWidget::*set)(bool on, bool recursive)) {
+  bool on = false;
+  if (uiExpectBoolean(widget, parser, key, &on))
+    (widget.*set)(on, true);
+  return true;
+}
+
 }  // namespace
 
 // -- Files --
@@ -164,7 +167,12 @@ uiWidget* uiWidget::loadUI(const char* file, uiWidget* parentWidget) {
   TextBuffer text(_readFileText(file, &size, "uiwidget_parse", 73));
   if (!text)
     return nullptr;
-  return _parseUI(text.get(), static_cast<int>(size - 1), parentWidget);
+  // Pushed once the text is read: a file that cannot be read is reported at the including line.
+  _ParsePosition_s position {file, nullptr, nullptr};
+  _pushParsePosition(&position);
+  uiWidget* widget = _parseUI(text.get(), static_cast<int>(size - 1), parentWidget);
+  _popParsePosition(&position);
+  return widget;
 }
 
 unsigned char* uiWidget::_readFileText(const char* file, unsigned int* size, const char* source,
@@ -197,9 +205,16 @@ unsigned char* uiWidget::_readFileText(const char* file, unsigned int* size, con
 // The text holds its bytes followed by a NUL, which is all the parser reads up to.
 uiWidget* uiWidget::_parseUI(unsigned char* text, int, uiWidget* parentWidget) {
   uiWidget* widget = nullptr;
+  // The file that loadUI pushed is read by this parser.
+  _ParsePosition_s* position =
+      t_parsePosition && !t_parsePosition->parser ? t_parsePosition : nullptr;
   {
     Parser parser(reinterpret_cast<char*>(text));
+    if (position)
+      position->parser = &parser;
     widget = parseObjHeader(&parser, parentWidget);
+    if (position)
+      position->parser = nullptr;
   }
   if (s_terminate) {
     if (widget)
@@ -224,13 +239,15 @@ uiWidget* uiWidget::parseObjHeader(Parser* parser, uiWidget* parentWidget) {
 
 uiWidget* uiWidget::_parseChildHeader(Parser* parser, uiWidget* parentWidget) {
   char* widgetName = nextToken(*parser);
-  if (widgetName && widgetName[0] == '#')
-    return loadUI(widgetName + 1, parentWidget);
-  char* type = widgetName ? expectValue(*parser) : nullptr;
-  if (!type) {
-    reportExpected("obj = type");
+  if (!widgetName) {
+    uiReportExpected("obj = type");
     return nullptr;
   }
+  if (widgetName[0] == '#')
+    return loadUI(widgetName + 1, parentWidget);
+  char* type = uiExpectValue(*parser, "obj = type");
+  if (!type)
+    return nullptr;
   if (t_blockDepth >= kMaxChildNesting) {
     report("...[%s:%d] child nesting deeper than %d: ^C00FF00%s^c\f",
            parentWidget ? parentWidget->name : "", parser->GetLineNumber(), kMaxChildNesting,
@@ -298,76 +315,62 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
       {"width", &uiWidget::x2, &uiWidget::x},
       {"height", &uiWidget::y2, &uiWidget::y},
   };
-  // The word keys, matched without regard to case. A handler returns false when its line does
-  // not have the expected form, which is then reported.
-  struct WordKey {
-    const char* key;
-    const char* form;
-    bool (*handle)(uiWidget& widget, Parser& parser);
-  };
-  static const WordKey wordKeys[] = {
-      {"depth", "depth = val",
-       [](uiWidget& w, Parser& p) {
-         const char* depthName = expectValue(p);
-         if (depthName)
+  // The word keys; each handler reports a line that lacks the form it expects.
+  static const uiKey<uiWidget> wordKeys[] = {
+      {"depth",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (const char* depthName = uiExpectValue(p, "depth = val"))
            w.setDepth(depthName);
-         return depthName != nullptr;
+         return true;
        }},
-      {"flags", "flags = FLAGS",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
+      {"flags",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (!p.GetEqualsToken()) {
+           uiReportExpected("flags = FLAGS");
+           return true;
+         }
          w.flags = 0;
          w._parseFlags(&p);
          return true;
        }},
-      {"inputfocus", "inputfocus = BOOLEAN",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
-         w.setInputFocus(w._parseBoolean(&p), true);
-         return true;
+      {"inputfocus",
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setInputFocus);
        }},
-      {"active", "active = BOOLEAN",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
-         w.setActive(w._parseBoolean(&p), true);
-         return true;
+      {"active",
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setActive);
        }},
-      {"visible", "visible = BOOLEAN",
-       [](uiWidget& w, Parser& p) {
-         if (!p.GetEqualsToken())
-           return false;
-         w.setVisible(w._parseBoolean(&p), true);
-         return true;
+      {"visible",
+       [](uiWidget& w, Parser& p, const char* key) {
+         return parseState(w, p, key, &uiWidget::setVisible);
        }},
-      {"tabentry", "tabentry",
-       [](uiWidget& w, Parser&) {
+      {"tabentry",
+       [](uiWidget& w, Parser&, const char*) {
          for (uiWidget* ancestor = w.parent; ancestor; ancestor = ancestor->parent) {
            if (ancestor->isType("uiDialog"))
              static_cast<uiDialog*>(ancestor)->addTabEntry(&w);
          }
          return true;
        }},
-      {"child", "child obj = type",
-       [](uiWidget& w, Parser& p) {
+      {"child",
+       [](uiWidget& w, Parser& p, const char*) {
          adoptChild(w, _parseChildHeader(&p, &w));
          return true;
        }},
-      {"#scriptlet", "#scriptlet file",
-       [](uiWidget& w, Parser& p) {
-         const char* file = nextToken(p);
-         if (file)
+      {"#scriptlet",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (const char* file = nextToken(p))
            w.applyScriptlet(file);
-         return file != nullptr;
+         else
+           uiReportExpected("#scriptlet file");
+         return true;
        }},
-      {"globalinputfocus", "globalinputfocus = val",
-       [](uiWidget& w, Parser& p) {
-         const char* path = expectValue(p);
-         if (path)
+      {"globalinputfocus",
+       [](uiWidget& w, Parser& p, const char*) {
+         if (const char* path = uiExpectValue(p, "globalinputfocus = val"))
            w.addGlobalInputFocusWidget(path);
-         return path != nullptr;
+         return true;
        }},
   };
 
@@ -380,13 +383,8 @@ void uiWidget::_parseParams(Parser* parser, char* key) {
       return;
     }
   }
-  for (const WordKey& word : wordKeys) {
-    if (uiNameEquals(key, word.key)) {
-      if (!word.handle(*this, *parser))
-        reportExpected(word.form);
-      return;
-    }
-  }
+  if (uiParseKey(wordKeys, *this, *parser, key))
+    return;
   report("...[%s:%d] Unknown parameter: ^C00FF00%s\f", name, parser->GetLineNumber(), key);
 }
 
@@ -450,4 +448,25 @@ void uiWidget::registerProgCb(uiProgressCallback callback, void* client) {
 void uiWidget::_progressReport(uiWidget* widget, e_uiProgressEvent event) {
   if (_progCb)
     _progCb(widget, _progClient, event);
+}
+
+// -- Parse position --
+
+bool uiWidget::s_getParsePosition(const char** file, int* line) {
+  const _ParsePosition_s* position = t_parsePosition;
+  if (!position)
+    return false;
+  *file = position->file;
+  *line = position->parser ? position->parser->GetLineNumber() : 0;
+  return true;
+}
+
+void uiWidget::_pushParsePosition(_ParsePosition_s* position) {
+  position->outer = t_parsePosition;
+  t_parsePosition = position;
+}
+
+void uiWidget::_popParsePosition(_ParsePosition_s* position) {
+  assert(t_parsePosition == position);
+  t_parsePosition = position->outer;
 }

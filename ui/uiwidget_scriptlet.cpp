@@ -138,9 +138,12 @@ void uiWidget::_parseScriptlet(const char* file) {
     reportNoMemory(file);
     return;
   }
+  _ParsePosition_s position {file, parser.get(), nullptr};
+  _pushParsePosition(&position);
   ++t_scriptletDepth;
   parse(parser.get(), true);
   --t_scriptletDepth;
+  _popParsePosition(&position);
 }
 
 unsigned char* uiWidget::_loadCachedScriptlet(const char* file, unsigned int* size) {

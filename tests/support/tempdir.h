@@ -26,6 +26,7 @@ public:
     return file;
   }
   std::string path(const std::string& name) const { return m_path + "/" + name; }
+  const std::string& folder() const { return m_path; }
 
 private:
   std::string m_path;

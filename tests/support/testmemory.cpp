@@ -23,8 +23,8 @@ void* allocateOrThrow(std::size_t size) {
 
 }  // namespace
 
-// The replaced global allocation functions. The other forms of the library (arrays, nothrow,
-// sized delete) call these two; the aligned forms are counted too.
+// The replaced global allocation functions. The other forms of the library (arrays, sized
+// delete) call these two; the aligned forms are counted too.
 void* operator new(std::size_t size) {
   countNew();
   return allocateOrThrow(size);
@@ -35,6 +35,17 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+// The nothrow forms are replaced too: a sanitizer's own nothrow new would otherwise hand out
+// blocks that the replaced delete above frees as malloc blocks.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  countNew();
+  return std::malloc(size ? size : 1);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
   std::free(p);
 }
 
