@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-// What the loader does with files that no designer meant to write: overlong names and values,
-// keys without values, binary garbage, NUL bytes, CRLF line ends and tabs, cut-off files, and
-// includes that loop through scriptlets. Whatever comes in, a load ends, reports, and gives back
-// every block.
+// What the library does with files that no designer meant to write: overlong names and values,
+// keys without values, binary garbage, NUL bytes, CRLF line ends and tabs, cut-off files,
+// positions at the ends of the int range, huge tile counts, global focus entries and includes
+// that loop. Whatever comes in, a load ends, reports, gives back every block, and the frames and
+// input that follow end too.
 
 namespace {
 
