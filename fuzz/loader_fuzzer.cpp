@@ -10,7 +10,9 @@
 
 // Loads a UI definition from arbitrary bytes and runs frames and input over the tree. Lines "%%"
 // split the input into the files "0" to "3" of a private directory, so that includes ("#1") and
-// scriptlets ("#scriptlet 2") reach other parts of the input or files that do not exist.
+// scriptlets ("#scriptlet 2") reach other parts of the input or files that do not exist. A
+// dialog at the root is pushed and popped again.
+
 // The loader yields the processor at every header it looks for. Here it runs on one thread, where
 // a yield only hands the processor to other programs, so that a busy machine does not make
 // every run slow: this definition takes the C library's place.
@@ -55,7 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
     ui.setTopLevelWidget(root);
     if (root)
       root->setWidgetStates(true, true, true, true);
-    // A dialog comes on screen animated and leaves again halfway through.
     uiDialog* dialog = root && root->isType("uiDialog") ? static_cast<uiDialog*>(root) : nullptr;
     if (dialog)
       ui.pushDialog(dialog, true);
