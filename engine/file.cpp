@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <sys/stat.h>
 
 // A handle is the stdio stream itself; the struct is never defined.
 namespace {
@@ -14,10 +15,18 @@ std::FILE* stream(_KroFileType_s* file) {
 
 namespace File {
 
+// Only regular files open: a directory opens as a stream on Linux, and its length comes back as
+// the largest offset there is.
 _KroFileType_s* open(const char* name, const char* mode) {
   if (!name || !mode)
     return nullptr;
-  return reinterpret_cast<_KroFileType_s*>(std::fopen(name, mode));
+  std::FILE* fp = std::fopen(name, mode);
+  struct stat status;
+  if (fp && (fstat(fileno(fp), &status) != 0 || !S_ISREG(status.st_mode))) {
+    std::fclose(fp);
+    return nullptr;
+  }
+  return reinterpret_cast<_KroFileType_s*>(fp);
 }
 
 // The length is capped so that a caller's length + 1 fits an int: a text that large is no UI

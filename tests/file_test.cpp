@@ -33,9 +33,11 @@ TEST(File, ReadsCountWholeItemsOnly) {
   }
 }
 
-TEST(File, MissingFilesAndNullHandlesFailQuietly) {
+TEST(File, MissingFilesDirectoriesAndNullHandlesFailQuietly) {
   EXPECT_EQ(File::open("no_such_directory/no_such_file.ui", "rb"), nullptr);
   EXPECT_EQ(File::open(nullptr, "rb"), nullptr);
+  // A directory is no file, although stdio opens one and gives it an enormous length.
+  EXPECT_EQ(File::open(std::filesystem::temp_directory_path().c_str(), "rb"), nullptr);
   char buffer[4];
   EXPECT_EQ(File::getLength(nullptr), 0u);
   EXPECT_EQ(File::read(buffer, 1, 4, nullptr), 0u);

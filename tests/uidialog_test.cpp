@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,7 @@ TEST(uiDialog, TabNodeThatCannotBeAllocatedIsNotAdded) {
   uiDialog dialog;
   uiWidget* entry = uiWidget::allocWidget("entry", "uiInputHandler");
   dialog.addChild(entry, false);
+  stage.log.expect("::addTabEntry(entry): Out of Memory\f");
   {
     FailingMemory memory(1);
     dialog.addTabEntry(entry);
@@ -237,5 +239,51 @@ TEST(uiDialog, TabNodeThatCannotBeAllocatedIsNotAdded) {
   EXPECT_EQ(dialog.tabHead, nullptr);
   EXPECT_FALSE(entry->getInputFocus());
   dialog.addTabEntry(entry);
-  EXPECT_TRUE(dialog.tabCurrent == dialog.tabHead && entry->getInputFocus());
+  EXPECT_EQ(dialog.tabCurrent, dialog.tabHead);
+  EXPECT_TRUE(entry->getInputFocus());
+}
+
+// Removing a subtree drops its entries wherever they stand; when the current entry goes, the
+// first one left takes the focus.
+TEST(uiDialog, RemovingASubtreeDropsItsTabEntries) {
+  struct Case {
+    std::string removed;
+    std::string current;  // the entry holding the focus before the removal
+    std::vector<std::string> left;
+    std::string focused;  // the entry holding the focus afterwards, "" for none
+  };
+  const Case cases[] = {
+      {"panel", "a", {"a", "c"}, "a"}, {"panel", "b", {"a", "c"}, "a"},
+      {"a", "a", {"b", "c"}, "b"},     {"c", "b", {"a", "b"}, "b"},
+      {"dialog", "a", {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.removed + " with " + c.current + " current");
+    CaptureLog log;
+    uiDialog dialog;
+    std::map<std::string, uiWidget*> widgets = {{"dialog", &dialog}};
+    for (const char* name : {"a", "panel", "b", "c"})
+      widgets[name] = uiWidget::allocWidget(name, "uiInputHandler");
+    dialog.addChild(widgets["a"], false);
+    dialog.addChild(widgets["panel"], false);
+    widgets["panel"]->addChild(widgets["b"], false);
+    dialog.addChild(widgets["c"], false);
+    for (const char* name : {"a", "b", "c"})
+      dialog.addTabEntry(widgets[name]);
+    for (uiDialog::TabNode* node = dialog.tabHead; node; node = node->next) {
+      if (node->widget == widgets[c.current])
+        dialog.tabCurrent = node;
+    }
+    dialog.resetTabFocus();
+    dialog.removeTabEntries(widgets[c.removed]);
+    std::vector<std::string> left;
+    for (uiDialog::TabNode* node = dialog.tabHead; node; node = node->next)
+      left.push_back(node->widget->name);
+    EXPECT_EQ(left, c.left);
+    EXPECT_EQ(dialog.tabTail ? dialog.tabTail->widget->name : "", left.empty() ? "" : left.back());
+    EXPECT_EQ(dialog.tabCurrent ? dialog.tabCurrent->widget->name : "", c.focused);
+    if (dialog.tabCurrent) {
+      EXPECT_TRUE(dialog.tabCurrent->widget->getInputFocus());
+    }
+  }
 }

@@ -8,6 +8,7 @@
 #include "snd3dsubsystem.h"
 #include "udlogger.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -197,8 +198,10 @@ void uiAnimDrawMask(const _AnimData_s* record, const uiWidget* widget, int origi
   int width = g_gfx->getSpriteWidth(record->sprite);
   int height = g_gfx->getSpriteHeight(record->sprite);
   unsigned char alpha = static_cast<unsigned char>(record->maskAlpha);
-  for (int row = 0; row < record->rows; ++row) {
-    for (int column = 0; column < record->columns; ++column)
+  int rows = std::min(record->rows, uiVisualWidget::MAX_TILES);
+  int columns = std::min(record->columns, uiVisualWidget::MAX_TILES);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column)
       g_gfx->blt(record->spriteDepth, record->sprite, originX + widget->x + column * width,
                  originY + widget->y + row * height, 0, 0, alpha);
   }

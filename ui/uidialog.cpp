@@ -105,8 +105,10 @@ void uiDialog::addTabEntry(uiWidget* widget) {
   if (!widget)
     return;
   void* memory = g_MemoryPtr->alloc(9, sizeof(TabNode), "uidialog", 101);
-  if (!memory)
+  if (!memory) {
+    udLogger::log(2, "%s::addTabEntry(%s): Out of Memory\f", name, widget->name);
     return;
+  }
   TabNode* node = static_cast<TabNode*>(memory);
   node->widget = widget;
   node->next = nullptr;
@@ -118,6 +120,32 @@ void uiDialog::addTabEntry(uiWidget* widget) {
   if (!tabCurrent)
     tabCurrent = node;
   widget->setInputFocus(node == tabCurrent, true);
+}
+
+void uiDialog::removeTabEntries(uiWidget* subtree) {
+  bool currentRemoved = false;
+  TabNode* previous = nullptr;
+  for (TabNode* node = tabHead; node;) {
+    TabNode* next = node->next;
+    bool inSubtree = false;
+    for (uiWidget* above = node->widget; above && !inSubtree; above = above->parent)
+      inSubtree = above == subtree;
+    if (inSubtree) {
+      (previous ? previous->next : tabHead) = next;
+      if (node == tabTail)
+        tabTail = previous;
+      currentRemoved = currentRemoved || node == tabCurrent;
+      g_MemoryPtr->free(9, node);
+    } else {
+      previous = node;
+    }
+    node = next;
+  }
+  if (currentRemoved) {
+    tabCurrent = tabHead;
+    if (tabCurrent)
+      tabCurrent->widget->setInputFocus(true, true);
+  }
 }
 
 void uiDialog::resetTabFocus() {

@@ -45,6 +45,9 @@ public:
 
   // -- Tab order --
   void addTabEntry(uiWidget* widget);  // a node that cannot be allocated is not added
+  // Drops the entries of the widget and of its descendants, before they are deleted; when the
+  // current entry goes, the first one left takes the tab focus.
+  void removeTabEntries(uiWidget* subtree);
   void resetTabFocus();
 
   // -- Game data --

@@ -251,8 +251,10 @@ void uiDigitalBanner::print(unsigned int priority, const char* format, ...) {
   const size_t textSize = 128;
   char* text = static_cast<char*>(
       g_MemoryPtr ? g_MemoryPtr->alloc(0, textSize, "uidigitalbanner", __LINE__) : nullptr);
-  if (!text)
+  if (!text) {
+    logOutOfMemory();
     return;
+  }
   va_list args;
   va_start(args, format);
   if (!format || std::vsnprintf(text, textSize, format, args) < 0)

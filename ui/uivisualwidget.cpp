@@ -6,6 +6,8 @@
 #include "gfxsubsystem.h"
 #include "udlogger.h"
 
+#include <algorithm>
+
 namespace {
 
 bool parseSprite(uiVisualWidget& widget, Parser& parser, const char*) {
@@ -161,8 +163,10 @@ void uiVisualWidget::_render(int ox, int oy) {
     width = g_gfx->getSpriteWidth(spriteId);
     height = g_gfx->getSpriteHeight(spriteId);
   }
-  for (int row = 0; row < tileRows; ++row) {
-    for (int column = 0; column < tileColumns; ++column) {
+  int rows = std::min(tileRows, MAX_TILES);
+  int columns = std::min(tileColumns, MAX_TILES);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
       int tileX = left + column * width;
       int tileY = top + row * height;
       if (sortLevel == -1)

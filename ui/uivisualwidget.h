@@ -8,6 +8,10 @@
 // is on, released when it becomes inactive. The base of every sprite-drawing control.
 class uiVisualWidget : public uiWidget {
 public:
+  // Tiles drawn per row and per column at most, so that a count read from a file cannot make a
+  // frame draw for hours.
+  static constexpr int MAX_TILES = 1024;
+
   static uiWidget* s_allocator();
   const char* getType() override;
   bool isType(const char* type) override;

@@ -57,6 +57,13 @@ char lowerAscii(char c) {
 // no hit instead of carrying on to a widget further down the tree.
 thread_local bool t_traceOutOfMemory = false;
 
+// Input events routed on this thread: the number of the event under way, and how deep its
+// routing is. A widget's global focus list is asked once per event, so that entries that lead
+// back to the widget (itself, an ancestor, or another widget that lists it) end instead of
+// recursing without end.
+thread_local unsigned int t_inputEvent = 0;
+thread_local int t_inputDepth = 0;
+
 // Makes the input handler, which is defined with the non-visual widgets at the end of the file.
 uiWidget* allocInputHandler();
 
@@ -558,6 +565,9 @@ bool routeToChildren(uiWidget* owner, e_uiEvent event, int x, int y, int key, bo
 // Offers an event to the resolved global input focus widgets, each in its own frame.
 bool routeToGlobalFocus(uiWidget* owner, e_uiEvent event, int x, int y, int key,
                         bool buttonHeld) {
+  if (owner->globalFocusEvent == t_inputEvent)
+    return false;
+  owner->globalFocusEvent = t_inputEvent;
   int basisX, basisY;
   owner->getBasisCoords(&basisX, &basisY);
   int screenX = x + basisX;
@@ -585,11 +595,14 @@ bool uiWidget::inputEvent(e_uiEvent event, int eventX, int eventY, int key, bool
     eventX += parent->x;
     eventY += parent->y;
   }
+  if (t_inputDepth++ == 0)
+    ++t_inputEvent;
   handled = _inputEvent(event, eventX, eventY, key, buttonHeld, handled);
   if (!handled)
     handled = routeToChildren(this, event, eventX, eventY, key, buttonHeld);
   if (!handled && globalFocusList)
     handled = routeToGlobalFocus(this, event, eventX, eventY, key, buttonHeld);
+  --t_inputDepth;
   return handled;
 }
 
@@ -653,8 +666,10 @@ _uiTrace_s* uiWidget::_trace(int, int pointX, int pointY, const char* type) {
 // The entry is resolved later, by initialize(), once the tree is complete.
 void uiWidget::addGlobalInputFocusWidget(const char* path) {
   _WidgetNameList_s* entry = allocRecord<_WidgetNameList_s>(925);
-  if (!entry)
+  if (!entry) {
+    udLogger::log(2, "%s::addGlobalInputFocusWidget(%s): Out of Memory\f", name, path ? path : "");
     return;
+  }
   uiCopyName(entry->name, path, sizeof entry->name);
   entry->widget = nullptr;
   entry->next = globalFocusList;

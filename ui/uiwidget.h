@@ -26,8 +26,9 @@ enum : unsigned int {
   WF_OVERRIDE_INPUT_FOCUS = 0x400,
 };
 
-// Input events. For the keyboard events the UI manager supplies the last mouse position.
-enum e_uiEvent {
+// Input events. For the keyboard events the UI manager supplies the last mouse position. Any int
+// is a valid value, as a game may pass events of its own that no widget knows.
+enum e_uiEvent : int {
   UIE_MOUSEMOVE = 0,
   UIE_MOUSEDOWN = 1,
   UIE_MOUSEUP = 2,
@@ -153,6 +154,7 @@ public:
   uiFocusCallback focusCb = nullptr;              // asked before the widget gains input focus
   void* focusCbClient = nullptr;
   _WidgetNameList_s* globalFocusList = nullptr;  // owned
+  unsigned int globalFocusEvent = 0;  // the input event that last reached the global focus list
 
   // Frame statics, written by the UI manager each frame.
   static unsigned int s_iDeltaTime;  // milliseconds

@@ -2,6 +2,7 @@
 
 #include "uidialog.h"
 #include "uikeytable.h"
+#include "uiloadbudget.h"
 
 #include "core.h"
 #include "file.h"
@@ -116,6 +117,16 @@ int wrappingSub(int a, int b) {
   return static_cast<int>(static_cast<unsigned int>(a) - static_cast<unsigned int>(b));
 }
 
+// Deletes a tree that the loader built and cannot hand on. Its widgets may already stand in the
+// tab order of dialogs above it ("tabentry"), which outlive it.
+void discardTree(uiWidget* tree) {
+  for (uiWidget* above = tree->parent; above; above = above->parent) {
+    if (above->isType("uiDialog"))
+      static_cast<uiDialog*>(above)->removeTabEntries(tree);
+  }
+  delete tree;
+}
+
 // Adds a child that a "child" line built. addChild leaves a child out when its list node cannot
 // be allocated (and says so); such a child belongs to nobody and is deleted here.
 void adoptChild(uiWidget& parentWidget, uiWidget* child) {
@@ -125,7 +136,7 @@ void adoptChild(uiWidget& parentWidget, uiWidget* child) {
   }
   parentWidget.addChild(child, false);
   if (!parentWidget.children || parentWidget.children->widget != child)
-    delete child;
+    discardTree(child);
 }
 
 // The recursive state setters take the value of a "KEY = BOOLEAN" line.
@@ -147,6 +158,11 @@ uiWidget* uiWidget::loadUI(const char* file, uiWidget* parentWidget) {
     return nullptr;
   }
   NestingLevel include(t_includeDepth);
+  uiLoadBudget budget;
+  if (budget.exceeded()) {
+    uiLoadBudget::report(file);
+    return nullptr;
+  }
   unsigned int size = 0;
   TextBuffer text(_readFileText(file, &size, "uiwidget_parse", 73));
   if (!text)
@@ -201,7 +217,8 @@ uiWidget* uiWidget::_parseUI(unsigned char* text, int, uiWidget* parentWidget) {
       position->parser = nullptr;
   }
   if (s_terminate) {
-    delete widget;
+    if (widget)
+      discardTree(widget);
     return nullptr;
   }
   return widget;

@@ -2,6 +2,7 @@
 
 #include "core.h"
 #include "udlogger.h"
+#include "uiloadbudget.h"
 #include "uilock.h"
 
 #include <cstring>
@@ -110,6 +111,11 @@ void uiWidget::_parseScriptlet(const char* file) {
   if (t_scriptletDepth >= kMaxScriptletNesting) {
     udLogger::log(2, "...scriptlet nesting deeper than %d: \"^C00FF00%s^c\"\f",
                   kMaxScriptletNesting, file);
+    return;
+  }
+  uiLoadBudget budget;
+  if (budget.exceeded()) {
+    uiLoadBudget::report(file);
     return;
   }
   TextBuffer copy;
