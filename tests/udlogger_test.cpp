@@ -22,17 +22,16 @@ std::string terminalText(const char* text, bool colours) {
 
 }  // namespace
 
-// The capturing log is a sink: it checks the severities and the texts exactly.
+// Messages longer than the logger's first buffer arrive whole; a null format is ignored.
 TEST(udLogger, SinkGetsTheFormattedTextExactly) {
   std::string longName(3000, 'n');
   {
     CaptureLog log;
     log.expect("...[menu:12] Unknown parameter: ^C00FF00colour\f");
-    log.expect("_playWithPan( WP_WORLD ): Not Implemented\f ", 1);
-    log.expect("could not open file: \"^C00FF00" + longName + "^c\"\f");
+    log.expect("could not open file: \"^C00FF00" + longName + "^c\"\f", 1);
     udLogger::log(2, "...[%s:%d] Unknown parameter: ^C00FF00%s\f", "menu", 12, "colour");
-    udLogger::log(1, "_playWithPan( WP_WORLD ): Not Implemented\f ");
-    udLogger::log(2, "could not open file: \"^C00FF00%s^c\"\f", longName.c_str());
+    udLogger::log(1, "could not open file: \"^C00FF00%s^c\"\f", longName.c_str());
+    udLogger::log(2, nullptr);
   }
   int someClient = 0;
   udLogger::setSink(nullptr, &someClient);
@@ -47,14 +46,11 @@ TEST(udLogger, TerminalTextTurnsColourCodesIntoColoursOrDropsThem) {
     const char* plain;
     const char* coloured;
   } cases[] = {
-      {"could not open \"^C00FF00a.ui^c\"\f", "could not open \"a.ui\"\n",
-       "could not open \"\x1b[38;2;0;255;0ma.ui\x1b[39m\"\n"},
       {"^CFFff00Loader^c: up\f", "Loader: up\n", "\x1b[38;2;255;255;0mLoader\x1b[39m: up\n"},
       {"open ^C00FF00end\f", "open end\n", "open \x1b[38;2;0;255;0mend\n\x1b[39m"},
       {"not a code ^C12345 ^X", "not a code ^C12345 ^X\n", "not a code ^C12345 ^X\n"},
       {"ends in a caret ^", "ends in a caret ^\n", "ends in a caret ^\n"},
       {"two\flines\f ", "two\nlines\n \n", "two\nlines\n \n"},
-      {"", "", ""},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.text);
@@ -64,7 +60,6 @@ TEST(udLogger, TerminalTextTurnsColourCodesIntoColoursOrDropsThem) {
 }
 
 TEST(udLogger, ClientNamesBelongToTheirThread) {
-  EXPECT_STREQ(udLogger::clientName(), "");
   std::string seen;
   std::thread worker([&seen] {
     udLogger::registerClient("^CFFFF00BackgroundLoader^c");
