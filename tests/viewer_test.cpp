@@ -21,17 +21,15 @@ namespace fs = std::filesystem;
 
 const char FONT[] = "DejaVuSansMono:14";
 
-// A menu of three dialogs in a container that hears keys; the viewer runs in the menu's folder.
+// A menu of three dialogs in a container that hears keys.
 const char MENU[] = R"(menu = uiInputHandler
 {
     flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
     child first = uiDialog
     {
-        width = 10
     }
     child second = uiDialog
     {
-        width = 20
         child field = uiNonVisualWidget
         {
             flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
@@ -39,86 +37,39 @@ const char MENU[] = R"(menu = uiInputHandler
     }
     child third = uiDialog
     {
-        width = 30
     }
 }
 )";
 
-class InFolder {
-public:
-  explicit InFolder(const std::string& folder) : m_previous(fs::current_path()) {
-    fs::current_path(folder);
+// The viewer runs in the menu's folder, with a recording backend that knows its font.
+struct Stage {
+  Stage() : previous(fs::current_path()) {
+    dir.write("menu.ui", MENU);
+    fs::current_path(dir.folder());
+    gfx.defineFont(FONT, 8, 14);
   }
-  ~InFolder() { fs::current_path(m_previous); }
+  ~Stage() { fs::current_path(previous); }
+  void rewrite(const std::string& text) {
+    fs::file_time_type before = fs::last_write_time("menu.ui");
+    dir.write("menu.ui", text);
+    fs::last_write_time("menu.ui", before + std::chrono::seconds(1));
+  }
+  std::string shown(const Viewer& viewer) {
+    uiDialog* dialog = viewer.shownDialog();
+    return dialog ? dialog->name : "";
+  }
 
-private:
-  fs::path m_previous;
+  TempDir dir;
+  fs::path previous;
+  CaptureLog log;
+  RecordingGfx gfx;
 };
-
-void rewrite(const TempDir& dir, const std::string& name, const std::string& text) {
-  std::string file = dir.path(name);
-  fs::file_time_type before = fs::last_write_time(file);
-  dir.write(name, text);
-  fs::last_write_time(file, before + std::chrono::seconds(1));
-}
-
-const char* shownName(const Viewer& viewer) {
-  uiDialog* dialog = viewer.shownDialog();
-  return dialog ? dialog->name : "";
-}
-
-std::vector<std::string> printed(const RecordingGfx& gfx) {
-  std::vector<std::string> texts;
-  for (const std::string& call : gfx.callsOf("printw")) {
-    size_t text = call.find("text=");
-    texts.push_back(call.substr(text + 6, call.size() - text - 7));
-  }
-  return texts;
-}
 
 }  // namespace
 
-TEST(Viewer, BringsTheNamedDialogsAndThenEachInTurn) {
-  TempDir dir;
-  dir.write("menu.ui", MENU);
-  InFolder folder(dir.path(""));
-  CaptureLog log;
-  RecordingGfx gfx;
-  Viewer viewer("menu.ui", {"menu.second"});
-  ASSERT_TRUE(viewer.start());
-  viewer.frame(16);
-  EXPECT_STREQ(shownName(viewer), "second");
-  const char* expected[] = {"third", "first", "second"};
-  for (const char* next : expected) {
-    SCOPED_TRACE(next);
-    viewer.input(UIE_KEYDOWN, 0, 0, Viewer::KEY_NEXT_DIALOG);
-    viewer.input(UIE_KEYUP, 0, 0, Viewer::KEY_NEXT_DIALOG);
-    viewer.frame(16);
-    EXPECT_STREQ(shownName(viewer), next);
-  }
-}
-
-TEST(Viewer, ARootDialogComesOnScreen) {
-  TempDir dir;
-  dir.write("box.ui", "box = uiDialog\n{\n  width = 40\n}\n");
-  InFolder folder(dir.path(""));
-  CaptureLog log;
-  RecordingGfx gfx;
-  Viewer viewer("box.ui", {});
-  ASSERT_TRUE(viewer.start());
-  viewer.frame(16);
-  EXPECT_STREQ(shownName(viewer), "box");
-  EXPECT_TRUE(viewer.live().root()->getVisible());
-}
-
 // The viewer's keys are its own; every other event reaches the UI, whose key callback sees it.
 TEST(Viewer, KeepsItsKeysFromTheUI) {
-  TempDir dir;
-  dir.write("menu.ui", MENU);
-  InFolder folder(dir.path(""));
-  CaptureLog log;
-  RecordingGfx gfx;
-  gfx.defineFont(FONT, 8, 14);
+  Stage stage;
   Viewer viewer("menu.ui", {});
   ASSERT_TRUE(viewer.start());
   std::vector<int> heard;
@@ -128,14 +79,25 @@ TEST(Viewer, KeepsItsKeysFromTheUI) {
     return true;
   };
   viewer.live().root()->assignCallbacks(&keys, &heard);
-  for (int key : {Viewer::KEY_STATISTICS, int('a'), 27}) {
+  for (int key : {Viewer::KEY_STATISTICS, int('a'), 27, Viewer::KEY_NEXT_DIALOG}) {
     viewer.input(UIE_KEYDOWN, 0, 0, key);
     viewer.input(UIE_KEYUP, 0, 0, key);
   }
   EXPECT_EQ(heard, (std::vector<int> {'a', 27}));
-  ASSERT_NE(g_ui, nullptr);
   EXPECT_TRUE(g_ui->showGfxStatistics);
-  EXPECT_EQ(g_ui->statsFont, gfx.fontId(FONT));
+  EXPECT_EQ(g_ui->statsFont, stage.gfx.fontId(FONT));
+  viewer.frame(16);
+  EXPECT_EQ(stage.shown(viewer), "first");  // the dialogs come in the order of the file
+  for (const char* next : {"second", "third", "first"}) {
+    viewer.input(UIE_KEYDOWN, 0, 0, Viewer::KEY_NEXT_DIALOG);
+    viewer.frame(16);
+    EXPECT_EQ(stage.shown(viewer), next);
+  }
+
+  viewer.input(UIE_MOUSEMOVE, 7, 8, 0);
+  int x = 0, y = 0;
+  Platform::GetCursorPos(x, y);
+  EXPECT_EQ(x * 100 + y, 708);
 
   // Reloading makes a new tree, and the statistics stay on.
   uiWidget* before = viewer.live().root();
@@ -144,59 +106,31 @@ TEST(Viewer, KeepsItsKeysFromTheUI) {
   EXPECT_TRUE(g_ui->showGfxStatistics);
 }
 
-TEST(Viewer, PointerEventsMoveThePlatformCursor) {
-  TempDir dir;
-  dir.write("menu.ui", MENU);
-  InFolder folder(dir.path(""));
-  CaptureLog log;
-  RecordingGfx gfx;
-  Viewer viewer("menu.ui", {});
-  ASSERT_TRUE(viewer.start());
-  struct Step {
-    e_uiEvent event;
-    int x, y;
-  };
-  const Step steps[] = {{UIE_MOUSEMOVE, 5, 6}, {UIE_MOUSEDOWN, 7, 8}, {UIE_MOUSEUP, 9, 10}};
-  for (const Step& step : steps) {
-    viewer.input(step.event, step.x, step.y, 0);
-    int x = 0, y = 0;
-    Platform::GetCursorPos(x, y);
-    EXPECT_EQ(x, step.x);
-    EXPECT_EQ(y, step.y);
-  }
-}
-
 // A broken edit keeps the tree and shows the problems; mending it installs the new tree in a new
 // UI manager, with the named dialog on screen again.
 TEST(Viewer, ShowsProblemsOverTheLastGoodTree) {
-  TempDir dir;
-  dir.write("menu.ui", MENU);
-  InFolder folder(dir.path(""));
-  CaptureLog log;
-  RecordingGfx gfx;
-  gfx.defineFont(FONT, 8, 14);
+  Stage stage;
   Viewer viewer("menu.ui", {"menu.third"});
   ASSERT_TRUE(viewer.start());
   uiWidget* first = viewer.live().root();
 
-  rewrite(dir, "menu.ui", "menu = uiNonVisualWidget\n{\n  colour = red\n}\n");
-  gfx.clearCalls();
+  stage.rewrite("menu = uiNonVisualWidget\n{\n  colour = red\n}\n");
+  stage.gfx.clearCalls();
   EXPECT_TRUE(viewer.frame(LiveTree::CHECK_INTERVAL));
   EXPECT_EQ(viewer.live().root(), first);
-  EXPECT_EQ(printed(gfx),
-            (std::vector<std::string> {
-                "Loading menu.ui: 1 problem; the last tree that loaded without problems stays",
-                "Loading menu.ui: 1 problem; the last tree that loaded without problems stays",
-                "menu.ui:3: ...[menu:3] Unknown parameter: colour",
-                "menu.ui:3: ...[menu:3] Unknown parameter: colour",
-            }));
+  std::vector<std::string> printed = stage.gfx.callsOf("printw");
+  ASSERT_EQ(printed.size(), 4u);  // each line with its shadow
+  EXPECT_NE(printed[0].find("text=\"Loading menu.ui: 1 problem; the last tree that loaded "
+                            "without problems stays\""), std::string::npos);
+  EXPECT_NE(printed[2].find("text=\"menu.ui:3: ...[menu:3] Unknown parameter: colour\""),
+            std::string::npos);
 
-  rewrite(dir, "menu.ui", std::string(MENU) + "\n");
-  gfx.clearCalls();
+  stage.rewrite(std::string(MENU) + "\n");
+  stage.gfx.clearCalls();
   EXPECT_TRUE(viewer.frame(LiveTree::CHECK_INTERVAL));
-  EXPECT_TRUE(printed(gfx).empty());
+  EXPECT_TRUE(stage.gfx.callsOf("printw").empty());
   EXPECT_NE(viewer.live().root(), first);
   EXPECT_EQ(g_ui->getTopLevelWidget(), viewer.live().root());
   viewer.frame(16);
-  EXPECT_STREQ(shownName(viewer), "third");
+  EXPECT_EQ(stage.shown(viewer), "third");
 }
