@@ -58,21 +58,13 @@ TEST(SdlInput, EventsBecomeTheLibrarysEvents) {
   const Case cases[] = {
       {"move", motion(12, 34), {"0 12,34 0"}},
       {"left press", button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6), {"1 5,6 0"}},
-      {"left release", button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 7, 8), {"2 7,8 0"}},
       {"right press", button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 5, 6), {}},
       {"tab down", key(SDL_KEYDOWN, SDLK_TAB), {"3 0,0 9"}},
-      {"enter up", key(SDL_KEYUP, SDLK_RETURN), {"4 0,0 13"}},
       {"keypad enter", key(SDL_KEYDOWN, SDLK_KP_ENTER), {"3 0,0 13"}},
-      {"backspace", key(SDL_KEYDOWN, SDLK_BACKSPACE), {"3 0,0 127"}},
       {"held backspace", key(SDL_KEYDOWN, SDLK_BACKSPACE, true), {"3 0,0 127"}},
       {"held escape", key(SDL_KEYDOWN, SDLK_ESCAPE, true), {}},
-      {"escape", key(SDL_KEYDOWN, SDLK_ESCAPE), {"3 0,0 27"}},
-      {"right alt", key(SDL_KEYDOWN, SDLK_RALT), {"3 0,0 136"}},
       {"left ctrl", key(SDL_KEYUP, SDLK_LCTRL), {"4 0,0 137"}},
-      {"right shift", key(SDL_KEYDOWN, SDLK_RSHIFT), {"3 0,0 138"}},
-      {"F1", key(SDL_KEYDOWN, SDLK_F1), {"3 0,0 163"}},
       {"F10", key(SDL_KEYUP, SDLK_F10), {"4 0,0 172"}},
-      {"letter", key(SDL_KEYDOWN, SDLK_q), {"3 0,0 113"}},
       {"arrow", key(SDL_KEYDOWN, SDLK_LEFT), {"6 0,0 " + std::to_string(SDLK_LEFT)}},
       {"arrow up", key(SDL_KEYUP, SDLK_LEFT), {}},
       {"typed", text("a\xc3\xa9"), {"5 0,0 97", "5 0,0 233"}},
@@ -87,10 +79,7 @@ TEST(SdlInput, EventsBecomeTheLibrarysEvents) {
       got.push_back(describe(out[i]));
     EXPECT_EQ(got, c.expected);
   }
-}
-
-// A long text fills what it is given and no more.
-TEST(SdlInput, TypedTextStopsAtTheCapacity) {
+  // A long text fills what it is given and no more.
   SdlUiEvent out[3];
   EXPECT_EQ(translateSdlEvent(text("abcdef"), out, 3), 3);
   EXPECT_EQ(out[2].key, 'c');
