@@ -20,12 +20,8 @@ class RecordingSound : public snd3dSubsystem {
 public:
   struct Played {
     std::string name;
-    e_snd3dSoundTypes type;
-    bool b1, b2;
-    float pan = 0.0f;             // as last set through the handle
-    float frequencyScale = 1.0f;  // as last set through the handle
-    int panCalls = 0;
-    int frequencyScaleCalls = 0;
+    float pan = 0.0f;
+    float frequencyScale = 1.0f;
   };
 
   RecordingSound();
@@ -33,11 +29,9 @@ public:
   RecordingSound(const RecordingSound&) = delete;
   RecordingSound& operator=(const RecordingSound&) = delete;
 
-  // Records every request; returns a handle for each, or null while `silent` is set.
   snd3dHandle* playSound(e_snd3dSoundTypes type, const char* name, bool b1, bool b2) override;
 
   std::deque<Played> played;  // a deque, so that handles may point at their entry
-  bool silent = false;
 
 private:
   class Handle;
