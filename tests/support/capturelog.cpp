@@ -24,9 +24,10 @@ std::string printable(const std::string& text) {
   return shown;
 }
 
-void list(std::ostringstream& out, const char* title, const std::vector<CaptureLog::Message>& all) {
+template <class Message>
+void list(std::ostringstream& out, const char* title, const std::vector<Message>& all) {
   out << title << " (" << all.size() << "):\n";
-  for (const CaptureLog::Message& message : all)
+  for (const Message& message : all)
     out << "  [" << message.severity << "] \"" << printable(message.text) << "\"\n";
 }
 
@@ -77,11 +78,6 @@ std::vector<std::string> CaptureLog::messages() const {
   for (const Message& message : m_received)
     texts.push_back(message.text);
   return texts;
-}
-
-std::vector<CaptureLog::Message> CaptureLog::received() const {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  return m_received;
 }
 
 void CaptureLog::sink(void* client, int severity, const char* text) {
