@@ -30,10 +30,6 @@ const char MENU[] = R"(menu = uiInputHandler
     }
     child second = uiDialog
     {
-        child field = uiNonVisualWidget
-        {
-            flags = WF_VISIBLE | WF_ACTIVE | WF_INPUT_FOCUS
-        }
     }
     child third = uiDialog
     {
