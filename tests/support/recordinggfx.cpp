@@ -9,18 +9,12 @@ namespace {
 
 using Hold = std::lock_guard<std::recursive_mutex>;
 
-std::string vformat(const char* format, va_list args) {
-  char buffer[512];
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  return buffer;
-}
-
 std::string utf8(const unsigned int* text) {
+  static const unsigned int k_lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+  static const unsigned int k_payload[] = {0x7F, 0x1F, 0x0F, 0x07};
   std::string out;
   for (; text && *text; ++text) {
     unsigned int ch = *text;
-    static const unsigned int k_lead[] = {0x00, 0xC0, 0xE0, 0xF0};
-    static const unsigned int k_payload[] = {0x7F, 0x1F, 0x0F, 0x07};
     int extra = ch < 0x80 ? 0 : ch < 0x800 ? 1 : ch < 0x10000 ? 2 : 3;
     out += static_cast<char>(k_lead[extra] | ((ch >> (6 * extra)) & k_payload[extra]));
     for (int i = extra - 1; i >= 0; --i)
@@ -45,19 +39,12 @@ RecordingGfx::~RecordingGfx() {
 
 void RecordingGfx::defineSprite(const std::string& file, int width, int height,
                                 std::vector<int> framesPerAnim) {
-  Hold hold(m_mutex);
   m_sprites.push_back({file, width, height, std::move(framesPerAnim), U"", 0});
 }
 
 void RecordingGfx::defineFont(const std::string& file, int charWidth, int height,
                               std::u32string chars) {
-  Hold hold(m_mutex);
   m_fonts.push_back({file, charWidth, height, {}, std::move(chars), 0});
-}
-
-void RecordingGfx::defineParticleSystem(const std::string& file) {
-  Hold hold(m_mutex);
-  m_particleFiles.push_back(file);
 }
 
 void RecordingGfx::setParticleDead(int instance, bool dead) {
@@ -66,26 +53,14 @@ void RecordingGfx::setParticleDead(int instance, bool dead) {
     m_instances[instance - 1].dead = dead;
 }
 
-int RecordingGfx::spriteId(const std::string& file) const {
-  Hold hold(m_mutex);
-  return _find(m_sprites, file);
-}
-
 int RecordingGfx::spriteUses(const std::string& file) const {
   Hold hold(m_mutex);
-  int id = _find(m_sprites, file);
-  return id == -1 ? 0 : m_sprites[id - 1].uses;
-}
-
-int RecordingGfx::fontId(const std::string& file) const {
-  Hold hold(m_mutex);
-  return _find(m_fonts, file);
+  return _at(m_sprites, _find(m_sprites, file)).uses;
 }
 
 int RecordingGfx::fontUses(const std::string& file) const {
   Hold hold(m_mutex);
-  int id = _find(m_fonts, file);
-  return id == -1 ? 0 : m_fonts[id - 1].uses;
+  return _at(m_fonts, _find(m_fonts, file)).uses;
 }
 
 int RecordingGfx::liveParticleInstances() const {
@@ -110,15 +85,6 @@ void RecordingGfx::clearCalls() {
   calls.clear();
 }
 
-int RecordingGfx::createSprite(const char* file) {
-  Hold hold(m_mutex);
-  int id = file ? _find(m_sprites, file) : -1;
-  if (id != -1)
-    ++m_sprites[id - 1].uses;
-  _record("createSprite file=%s -> %d", orNull(file), id);
-  return id;
-}
-
 void RecordingGfx::releaseSprite(const char* name) {
   Hold hold(m_mutex);
   _record("releaseSprite name=%s", orNull(name));
@@ -129,47 +95,23 @@ void RecordingGfx::releaseSprite(const char* name) {
     --m_sprites[id - 1].uses;
 }
 
-const char* RecordingGfx::getSpriteName(int sprite) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_sprites, sprite);
-  return found ? found->file.c_str() : nullptr;
-}
-
-int RecordingGfx::getSpriteWidth(int sprite) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_sprites, sprite);
-  return found ? found->width : 0;
-}
-
-int RecordingGfx::getSpriteHeight(int sprite) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_sprites, sprite);
-  return found ? found->height : 0;
-}
-
 int RecordingGfx::getSpriteFrameCount(int sprite, int anim) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_sprites, sprite);
-  if (!found || anim < 0 || anim >= static_cast<int>(found->framesPerAnim.size()))
-    return 0;
-  return found->framesPerAnim[anim];
+  const std::vector<int>& frames = _at(m_sprites, sprite).framesPerAnim;
+  return anim >= 0 && anim < static_cast<int>(frames.size()) ? frames[anim] : 0;
 }
 
 void RecordingGfx::setupAlphaTestSprite(int sprite) {
-  Hold hold(m_mutex);
   _record("setupAlphaTestSprite sprite=%d", sprite);
   _used(m_sprites, "setupAlphaTestSprite with sprite", sprite);
 }
 
 bool RecordingGfx::alphaTestSprite(int sprite, int, int, int x, int y) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_sprites, sprite);
-  return found && x >= 0 && y >= 0 && x < found->width && y < found->height;
+  const Resource& found = _at(m_sprites, sprite);
+  return x >= 0 && y >= 0 && x < found.width && y < found.height;
 }
 
 void RecordingGfx::blt(int depth, int sprite, int x, int y, int anim, int frame,
                        unsigned char alpha) {
-  Hold hold(m_mutex);
   _record("blt depth=%d sprite=%d x=%d y=%d anim=%d frame=%d alpha=%d", depth, sprite, x, y, anim,
           frame, alpha);
   _used(m_sprites, "blt with sprite", sprite);
@@ -177,7 +119,6 @@ void RecordingGfx::blt(int depth, int sprite, int x, int y, int anim, int frame,
 
 void RecordingGfx::blt(int depth, int sprite, int x, int y, int width, int height, int anim,
                        int frame, unsigned char alpha) {
-  Hold hold(m_mutex);
   _record("blt depth=%d sprite=%d x=%d y=%d width=%d height=%d anim=%d frame=%d alpha=%d", depth,
           sprite, x, y, width, height, anim, frame, alpha);
   _used(m_sprites, "blt with sprite", sprite);
@@ -185,7 +126,6 @@ void RecordingGfx::blt(int depth, int sprite, int x, int y, int width, int heigh
 
 void RecordingGfx::blt(int depth, int sprite, int x, int y, int srcX, int srcY, int width,
                        int height, int anim, int frame, unsigned char alpha) {
-  Hold hold(m_mutex);
   _record("blt depth=%d sprite=%d x=%d y=%d srcX=%d srcY=%d width=%d height=%d anim=%d frame=%d "
           "alpha=%d",
           depth, sprite, x, y, srcX, srcY, width, height, anim, frame, alpha);
@@ -194,7 +134,6 @@ void RecordingGfx::blt(int depth, int sprite, int x, int y, int srcX, int srcY, 
 
 void RecordingGfx::bltSort(int depth, int sortLevel, int sprite, int x, int y, int anim, int frame,
                            unsigned char alpha) {
-  Hold hold(m_mutex);
   _record("bltSort depth=%d sortLevel=%d sprite=%d x=%d y=%d anim=%d frame=%d alpha=%d", depth,
           sortLevel, sprite, x, y, anim, frame, alpha);
   _used(m_sprites, "bltSort with sprite", sprite);
@@ -202,7 +141,6 @@ void RecordingGfx::bltSort(int depth, int sortLevel, int sprite, int x, int y, i
 
 void RecordingGfx::print(int depth, int font, int set, unsigned int justify, int x, int y,
                          int maxHeight, unsigned char alpha, const char* text) {
-  Hold hold(m_mutex);
   _record("print depth=%d font=%d set=%d justify=%u x=%d y=%d maxHeight=%d alpha=%d text=\"%s\"",
           depth, font, set, justify, x, y, maxHeight, alpha, orNull(text));
   _used(m_fonts, "print with font", font);
@@ -210,20 +148,10 @@ void RecordingGfx::print(int depth, int font, int set, unsigned int justify, int
 
 void RecordingGfx::print(int depth, int font, int set, unsigned int justify, int x, int y,
                          int maxHeight, unsigned char alpha, const unsigned int* text) {
-  Hold hold(m_mutex);
   GlobalNewPause notCounted;
   _record("printw depth=%d font=%d set=%d justify=%u x=%d y=%d maxHeight=%d alpha=%d text=\"%s\"",
           depth, font, set, justify, x, y, maxHeight, alpha, utf8(text).c_str());
   _used(m_fonts, "printw with font", font);
-}
-
-int RecordingGfx::createFont(const char* file) {
-  Hold hold(m_mutex);
-  int id = file ? _find(m_fonts, file) : -1;
-  if (id != -1)
-    ++m_fonts[id - 1].uses;
-  _record("createFont file=%s -> %d", orNull(file), id);
-  return id;
 }
 
 void RecordingGfx::releaseFont(int font) {
@@ -233,59 +161,34 @@ void RecordingGfx::releaseFont(int font) {
     --found->uses;
 }
 
-const char* RecordingGfx::getFontName(int font) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_fonts, font);
-  return found ? found->file.c_str() : nullptr;
-}
-
-int RecordingGfx::getFontHeight(int font) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_fonts, font);
-  return found ? found->height : 0;
-}
-
 void RecordingGfx::getFontDimensions(int font, int* widths256, int* height) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_fonts, font);
-  if (!found)
-    return gfxSubsystem::getFontDimensions(font, widths256, height);
+  const Resource& found = _at(m_fonts, font);
   for (unsigned int ch = 0; widths256 && ch < 256; ++ch)
-    widths256[ch] = _hasChar(*found, ch) ? found->width : 0;
+    widths256[ch] = _hasChar(found, ch) ? found.width : 0;
   if (height)
-    *height = found->height;
+    *height = found.height;
 }
 
 bool RecordingGfx::getCharDimensions(int font, int set, unsigned int ch, int* width, int* height) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_fonts, font);
-  if (!found || !_hasChar(*found, ch))
+  const Resource& found = _at(m_fonts, font);
+  if (!_hasChar(found, ch))
     return gfxSubsystem::getCharDimensions(font, set, ch, width, height);
   if (width)
-    *width = found->width;
+    *width = found.width;
   if (height)
-    *height = found->height;
+    *height = found.height;
   return true;
-}
-
-bool RecordingGfx::testFontChar(int font, unsigned int ch) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_fonts, font);
-  return found && _hasChar(*found, ch);
 }
 
 void RecordingGfx::getTextRect(int font, unsigned int justify, int x, int y,
                                const unsigned int* text, int* left, int* top, int* right,
                                int* bottom) {
-  Hold hold(m_mutex);
-  Resource* found = _get(m_fonts, font);
-  if (!found)
-    return gfxSubsystem::getTextRect(font, justify, x, y, text, left, top, right, bottom);
+  const Resource& found = _at(m_fonts, font);
   int width = 0;
   for (const unsigned int* at = text; at && *at; ++at)
-    width += _hasChar(*found, *at) ? found->width : 0;
+    width += _hasChar(found, *at) ? found.width : 0;
   int start = (justify & 2) ? x - width / 2 : (justify & 1) ? x - width : x;
-  int edges[] = {start, y, start + width, y + found->height};
+  int edges[] = {start, y, start + width, y + found.height};
   int* outputs[] = {left, top, right, bottom};
   for (int i = 0; i < 4; ++i)
     if (outputs[i])
@@ -327,13 +230,11 @@ void RecordingGfx::releaseParticleSystemInstance(int instance) {
 }
 
 void RecordingGfx::updateParticleSystem(int instance, int x, int y, float seconds) {
-  Hold hold(m_mutex);
   _record("updateParticleSystem instance=%d x=%d y=%d seconds=%g", instance, x, y, seconds);
   _liveInstance("updateParticleSystem", instance);
 }
 
 void RecordingGfx::psemit(int depth, int instance, float opacity) {
-  Hold hold(m_mutex);
   _record("psemit depth=%d instance=%d opacity=%g", depth, instance, opacity);
   _liveInstance("psemit", instance);
 }
@@ -345,13 +246,11 @@ bool RecordingGfx::particleSystemInstanceIsDead(int instance) {
 }
 
 void RecordingGfx::particleSystemInstanceStopEmitters(int instance) {
-  Hold hold(m_mutex);
   _record("particleSystemInstanceStopEmitters instance=%d", instance);
   _liveInstance("particleSystemInstanceStopEmitters", instance);
 }
 
 void RecordingGfx::addEvent(int type, int value, int instance, int value2, float f, void* data) {
-  Hold hold(m_mutex);
   _record("addEvent type=%d value=%d instance=%d value2=%d f=%g data=%s", type, value, instance,
           value2, f, data ? "set" : "null");
   if (type == 4)
@@ -359,29 +258,42 @@ void RecordingGfx::addEvent(int type, int value, int instance, int value2, float
 }
 
 void RecordingGfx::registerThread(const char* label) {
-  Hold hold(m_mutex);
   _record("registerThread label=%s", orNull(label));
 }
 
 void RecordingGfx::unregisterThread(const char* label) {
-  Hold hold(m_mutex);
   _record("unregisterThread label=%s", orNull(label));
 }
 
 void RecordingGfx::_record(const char* format, ...) {
+  Hold hold(m_mutex);
   GlobalNewPause notCounted;
+  char line[512];
   va_list args;
   va_start(args, format);
-  calls.push_back(vformat(format, args));
+  std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
+  calls.push_back(line);
 }
 
 void RecordingGfx::_fail(const char* format, ...) {
+  Hold hold(m_mutex);
   GlobalNewPause notCounted;
+  char line[512];
   va_list args;
   va_start(args, format);
-  failures.push_back(vformat(format, args));
+  std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
+  failures.push_back(line);
+}
+
+int RecordingGfx::_create(std::deque<Resource>& all, const char* operation, const char* file) {
+  Hold hold(m_mutex);
+  int id = file ? _find(all, file) : -1;
+  if (id != -1)
+    ++all[id - 1].uses;
+  _record("%s file=%s -> %d", operation, orNull(file), id);
+  return id;
 }
 
 int RecordingGfx::_find(const std::deque<Resource>& all, const std::string& file) {
@@ -391,29 +303,33 @@ int RecordingGfx::_find(const std::deque<Resource>& all, const std::string& file
   return -1;
 }
 
-RecordingGfx::Resource* RecordingGfx::_get(std::deque<Resource>& all, int id) {
-  return id >= 1 && id <= static_cast<int>(all.size()) ? &all[id - 1] : nullptr;
+const RecordingGfx::Resource& RecordingGfx::_at(const std::deque<Resource>& all, int id) const {
+  return id >= 1 && id <= static_cast<int>(all.size()) ? all[id - 1] : m_none;
+}
+
+const char* RecordingGfx::_name(const Resource& resource) const {
+  return &resource == &m_none ? nullptr : resource.file.c_str();
 }
 
 // The resource of an operation that needs it created; a failure when it is not.
 RecordingGfx::Resource* RecordingGfx::_used(std::deque<Resource>& all, const char* operation,
                                             int id) {
-  Resource* found = _get(all, id);
-  if (found && found->uses > 0)
-    return found;
+  Hold hold(m_mutex);
+  if (id >= 1 && id <= static_cast<int>(all.size()) && all[id - 1].uses > 0)
+    return &all[id - 1];
   _fail("%s %d, which is not created", operation, id);
   return nullptr;
 }
 
 RecordingGfx::Instance* RecordingGfx::_liveInstance(const char* operation, int id) {
-  if (id < 1 || id > static_cast<int>(m_instances.size()) || !m_instances[id - 1].live) {
-    _fail("%s with particle system instance %d, which is not live", operation, id);
-    return nullptr;
-  }
-  return &m_instances[id - 1];
+  Hold hold(m_mutex);
+  if (id >= 1 && id <= static_cast<int>(m_instances.size()) && m_instances[id - 1].live)
+    return &m_instances[id - 1];
+  _fail("%s with particle system instance %d, which is not live", operation, id);
+  return nullptr;
 }
 
-bool RecordingGfx::_hasChar(const Resource& font, unsigned int ch) {
-  return ch != 0 &&
+bool RecordingGfx::_hasChar(const Resource& font, unsigned int ch) const {
+  return &font != &m_none && ch != 0 &&
          (font.chars.empty() || font.chars.find(static_cast<char32_t>(ch)) != std::u32string::npos);
 }

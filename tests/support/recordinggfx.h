@@ -26,6 +26,7 @@
 // instances). Creating a name that was not defined returns -1, as a real backend does for a
 // missing file. Misuse that a real backend would punish (releasing what is not held, drawing with
 // a sprite or font not created, touching a released instance) is listed in `failures`.
+// Definitions come before any other thread uses the backend; the rest may run on any thread.
 class RecordingGfx : public gfxSubsystem {
 public:
   RecordingGfx();
@@ -42,13 +43,13 @@ public:
   }
   // Characters of fixed width; `chars` lists those that exist (all but NUL when empty).
   void defineFont(const std::string& file, int charWidth, int height, std::u32string chars = U"");
-  void defineParticleSystem(const std::string& file);
+  void defineParticleSystem(const std::string& file) { m_particleFiles.push_back(file); }
   void setParticleDead(int instance, bool dead = true);
 
   // Inspection.
-  int spriteId(const std::string& file) const;    // -1 when not defined
+  int spriteId(const std::string& file) const { return _find(m_sprites, file); }  // -1: none
   int spriteUses(const std::string& file) const;  // creations not yet released
-  int fontId(const std::string& file) const;      // -1 when not defined
+  int fontId(const std::string& file) const { return _find(m_fonts, file); }
   int fontUses(const std::string& file) const;
   int liveParticleInstances() const;
   std::vector<std::string> callsOf(const std::string& operation) const;  // lines of one operation
@@ -57,11 +58,11 @@ public:
   std::vector<std::string> calls;
   std::vector<std::string> failures;
 
-  int createSprite(const char* file) override;
+  int createSprite(const char* file) override { return _create(m_sprites, "createSprite", file); }
   void releaseSprite(const char* name) override;
-  const char* getSpriteName(int sprite) override;
-  int getSpriteWidth(int sprite) override;
-  int getSpriteHeight(int sprite) override;
+  const char* getSpriteName(int id) override { return _name(_at(m_sprites, id)); }
+  int getSpriteWidth(int id) override { return _at(m_sprites, id).width; }
+  int getSpriteHeight(int id) override { return _at(m_sprites, id).height; }
   int getSpriteFrameCount(int sprite, int anim) override;
   void setupAlphaTestSprite(int sprite) override;
   bool alphaTestSprite(int sprite, int anim, int frame, int x, int y) override;
@@ -77,13 +78,13 @@ public:
              unsigned char alpha, const char* text) override;
   void print(int depth, int font, int set, unsigned int justify, int x, int y, int maxHeight,
              unsigned char alpha, const unsigned int* text) override;
-  int createFont(const char* file) override;
+  int createFont(const char* file) override { return _create(m_fonts, "createFont", file); }
   void releaseFont(int font) override;
-  const char* getFontName(int font) override;
-  int getFontHeight(int font) override;
+  const char* getFontName(int id) override { return _name(_at(m_fonts, id)); }
+  int getFontHeight(int id) override { return _at(m_fonts, id).height; }
   void getFontDimensions(int font, int* widths256, int* height) override;
   bool getCharDimensions(int font, int set, unsigned int ch, int* width, int* height) override;
-  bool testFontChar(int font, unsigned int ch) override;
+  bool testFontChar(int font, unsigned int ch) override { return _hasChar(_at(m_fonts, font), ch); }
   // Justification: 0 left, bit 1 right, bit 2 centre (which wins when both are set).
   void getTextRect(int font, unsigned int justify, int x, int y, const unsigned int* text,
                    int* left, int* top, int* right, int* bottom) override;
@@ -119,17 +120,21 @@ private:
 
   void _record(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void _fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  int _create(std::deque<Resource>& all, const char* operation, const char* file);
   static int _find(const std::deque<Resource>& all, const std::string& file);
-  static Resource* _get(std::deque<Resource>& all, int id);
+  // The resource of an id; for an unknown id, m_none: no name, no size, no characters.
+  const Resource& _at(const std::deque<Resource>& all, int id) const;
+  const char* _name(const Resource& resource) const;
   Resource* _used(std::deque<Resource>& all, const char* operation, int id);
   Instance* _liveInstance(const char* operation, int id);
-  static bool _hasChar(const Resource& font, unsigned int ch);
+  bool _hasChar(const Resource& font, unsigned int ch) const;
 
   gfxSubsystem* m_previous = nullptr;
-  mutable std::recursive_mutex m_mutex;  // a worker thread may load and create
+  mutable std::recursive_mutex m_mutex;  // guards the calls, failures, uses and instances
   // Deques keep the names in place, so that getSpriteName and getFontName may return them.
   std::deque<Resource> m_sprites;
   std::deque<Resource> m_fonts;
   std::vector<std::string> m_particleFiles;
   std::vector<Instance> m_instances;
+  Resource m_none {};
 };

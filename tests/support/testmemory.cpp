@@ -23,8 +23,8 @@ void* allocateOrThrow(std::size_t size) {
 
 }  // namespace
 
-// The replaced global allocation functions. The other forms of the library (arrays, nothrow,
-// sized delete) call these two; the aligned forms are counted too.
+// The replaced global allocation functions. The other forms of the library (arrays, nothrow) call
+// these; nothing here allocates with an alignment beyond the default.
 void* operator new(std::size_t size) {
   countNew();
   return allocateOrThrow(size);
@@ -35,24 +35,6 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment) {
-  countNew();
-  std::size_t align = static_cast<std::size_t>(alignment);
-  // aligned_alloc wants a size that is a multiple of the alignment.
-  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
-  if (!p)
-    throw std::bad_alloc();
-  return p;
-}
-
-void operator delete(void* p, std::align_val_t) noexcept {
-  std::free(p);
-}
-
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
   std::free(p);
 }
 
