@@ -54,11 +54,10 @@ TEST(softGfx, AlphaTestReadsThePixelOfTheFrame) {
       {holes, 0, 1, 3, 3, true},  {holes, 0, 0, 4, 0, false},  {holes, 0, 0, -1, 0, false},
       {holes, 0, 2, 0, 0, false}, {holes, -1, 0, 0, 0, false}, {holes + 1, 0, 0, 0, 0, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "sprite " << c.sprite << " anim " << c.anim << " frame "
-                                    << c.frame << " at " << c.x << "," << c.y);
-    EXPECT_EQ(stage.gfx.alphaTestSprite(c.sprite, c.anim, c.frame, c.x, c.y), c.hit);
-  }
+  for (const Case& c : cases)
+    EXPECT_EQ(stage.gfx.alphaTestSprite(c.sprite, c.anim, c.frame, c.x, c.y), c.hit)
+        << "sprite " << c.sprite << " anim " << c.anim << " frame " << c.frame << " at " << c.x
+        << "," << c.y;
 }
 
 // An id stays valid until the last release, and creating the name again gives a new one. Stale
@@ -139,40 +138,6 @@ TEST(softGfx, BrokenResourcesAreReported) {
     if (kind[0] == 'p')
       stage.gfx.updateParticleSystem(id, 0, 0, 1000.0f);
   }
-}
-
-// Particle widgets wait for their system to die, restart it, stop its emitters and release it.
-TEST(softGfx, ParticleSystemsDieStopAndRestart) {
-  CaptureLog log;
-  Stage stage;
-  stage.dir.write("burst.psys", "rate = 0\ncount = 5\nlifetime = 0.5 0.5\n");
-  stage.dir.write("fountain.psys", "rate = 20\ncount = 0\nlifetime = 0.3 0.3\n");
-  softGfx& gfx = stage.gfx;
-  int burst = gfx.createParticleSystemInstance("burst", "burst.psys");
-  EXPECT_FALSE(gfx.particleSystemInstanceIsDead(burst));  // its particles are still to come
-  gfx.updateParticleSystem(burst, 10, 10, 0.1f);
-  gfx.updateParticleSystem(burst, 10, 10, 0.5f);
-  EXPECT_TRUE(gfx.particleSystemInstanceIsDead(burst));
-  gfx.addEvent(softGfx::EVENT_RESTART, 0, burst, 0, 0.0f, nullptr);
-  EXPECT_FALSE(gfx.particleSystemInstanceIsDead(burst));
-
-  int fountain = gfx.createParticleSystemInstance("fountain", "fountain.psys");
-  gfx.updateParticleSystem(fountain, 30, 30, 2.0f);
-  EXPECT_FALSE(gfx.particleSystemInstanceIsDead(fountain));  // endless until stopped
-  gfx.particleSystemInstanceStopEmitters(fountain);
-  gfx.updateParticleSystem(fountain, 30, 30, 0.1f);
-  EXPECT_FALSE(gfx.particleSystemInstanceIsDead(fountain));  // the last particles finish
-  gfx.updateParticleSystem(fountain, 30, 30, 0.3f);
-  EXPECT_TRUE(gfx.particleSystemInstanceIsDead(fountain));
-
-  // Two instances may share a name; releasing the name releases the newer one.
-  int twin = gfx.createParticleSystemInstance("burst", "burst.psys");
-  gfx.releaseParticleSystemInstance("burst");
-  EXPECT_TRUE(gfx.particleSystemInstanceIsDead(twin));
-  EXPECT_FALSE(gfx.particleSystemInstanceIsDead(burst));
-  gfx.releaseParticleSystemInstance(burst);
-  gfx.updateParticleSystem(burst, 0, 0, 1.0f);  // released ids are ignored
-  gfx.psemit(1, burst, 1.0f);
 }
 
 TEST(softGfx, SteadyFramesAllocateNothing) {

@@ -50,10 +50,7 @@ void CaptureLog::expect(const std::string& text, int severity) {
 
 bool CaptureLog::check() {
   std::lock_guard<std::mutex> hold(m_mutex);
-  bool same = m_received.size() == m_expected.size();
-  for (size_t i = 0; same && i < m_received.size(); ++i)
-    same = m_received[i].severity == m_expected[i].severity &&
-           m_received[i].text == m_expected[i].text;
+  bool same = m_received == m_expected;
   if (!same) {
     std::ostringstream report;
     report << "The log differs from what the test expected.\n";

@@ -34,6 +34,9 @@ private:
   struct Message {
     int severity;
     std::string text;
+    bool operator==(const Message& other) const {
+      return severity == other.severity && text == other.text;
+    }
   };
 
   static void sink(void* client, int severity, const char* text);

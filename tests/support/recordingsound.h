@@ -11,11 +11,6 @@
 // A sound backend for tests. It installs itself in g_snd3d while it lives (putting the previous one
 // back afterwards) and records every sound played, with the pan and frequency scale its handle
 // was given last. It owns the handles, which stay valid until it is destroyed.
-//
-//   RecordingSound sound;
-//   button->release();
-//   ASSERT_EQ(sound.played.size(), 1u);
-//   EXPECT_EQ(sound.played[0].name, "click");
 class RecordingSound : public snd3dSubsystem {
 public:
   struct Played {

@@ -9,25 +9,17 @@ namespace {
 thread_local long t_newCalls = 0;
 thread_local int t_newPaused = 0;
 
-void countNew() {
+}  // namespace
+
+// The replaced global allocation functions; the other forms of the library (arrays, nothrow)
+// call these. Nothing here allocates with an alignment beyond the default.
+void* operator new(std::size_t size) {
   if (t_newPaused == 0)
     ++t_newCalls;
-}
-
-void* allocateOrThrow(std::size_t size) {
   void* p = std::malloc(size ? size : 1);
   if (!p)
     throw std::bad_alloc();
   return p;
-}
-
-}  // namespace
-
-// The replaced global allocation functions. The other forms of the library (arrays, nothrow) call
-// these; nothing here allocates with an alignment beyond the default.
-void* operator new(std::size_t size) {
-  countNew();
-  return allocateOrThrow(size);
 }
 
 void operator delete(void* p) noexcept {
@@ -54,11 +46,6 @@ void* CountingMemory::alloc(int tag, size_t size, const char* file, unsigned int
 void CountingMemory::free(int tag, void* p) {
   ++m_freeCalls;
   MemoryMgr::free(tag, p);
-}
-
-void CountingMemory::resetCalls() {
-  m_allocCalls = 0;
-  m_freeCalls = 0;
 }
 
 FailingMemory::FailingMemory(long n, bool andAfter) : m_failAt(n), m_andAfter(andAfter) {}

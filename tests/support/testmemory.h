@@ -19,7 +19,7 @@ public:
 
   long allocCalls() const { return m_allocCalls; }
   long freeCalls() const { return m_freeCalls; }
-  void resetCalls();
+  void resetCalls() { m_allocCalls = m_freeCalls = 0; }
 
 private:
   MemoryMgr* m_previous = nullptr;
