@@ -16,23 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The fixtures name the files they include relative to their own folder, as a game's files are
-// named relative to its working directory.
-class InFolder {
-public:
-  explicit InFolder(const std::string& folder) : m_previous(fs::current_path()) {
-    fs::current_path(folder);
-  }
-  ~InFolder() { fs::current_path(m_previous); }
-
-private:
-  fs::path m_previous;
-};
-
-// The linter's exit status, then what it printed.
-std::string lint(const std::vector<std::string>& files, gfxSubsystem* gfx = nullptr) {
+// The linter's exit status and what it printed, run in `folder` as a game runs in its own, and
+// leaving the working directory as it found it.
+std::string lint(const std::string& folder, const std::vector<std::string>& files,
+                 gfxSubsystem* gfx = nullptr) {
+  fs::path previous = fs::current_path();
+  fs::current_path(folder);
   std::FILE* out = std::tmpfile();
   std::string result = std::to_string(lintDefinitionFiles(files, out, gfx)) + "\n";
+  EXPECT_EQ(fs::current_path(), fs::path(folder));
+  fs::current_path(previous);
   std::rewind(out);
   char buffer[512];
   while (size_t length = std::fread(buffer, 1, sizeof buffer, out))
@@ -47,7 +40,6 @@ std::string lint(const std::vector<std::string>& files, gfxSubsystem* gfx = null
 // log. A scriptlet is parsed at each application, so its problems are too, and the linter leaves
 // no scriptlet text cached behind it.
 TEST(DefinitionLinter, BrokenFilesArePlacedAtTheirLines) {
-  InFolder folder(UI_TEST_DATA);
   CaptureLog log;
   const std::string includes =
       "check_includes.ui:7: uiSubsystem: could not open file: \"check_missing.ui\"\n"
@@ -55,8 +47,8 @@ TEST(DefinitionLinter, BrokenFilesArePlacedAtTheirLines) {
       "check_included.ui:7: ...[check_included:7] Unknown parameter: colour\n"
       "check_scriptlet.txt:5: ...expected: \"width = integer\"\n"
       "check_includes.ui:10: ...Expected: true or false\n";
-  EXPECT_EQ(lint({"check_header.ui", "check_includes.ui", "check_keys.ui", "check_nothere.ui",
-                  "check_includes.ui"}),
+  EXPECT_EQ(lint(UI_TEST_DATA, {"check_header.ui", "check_includes.ui", "check_keys.ui",
+                                "check_nothere.ui", "check_includes.ui"}),
             "1\n"
             "check_header.ui:1: ...expected: \"obj = type\"\n"
             "check_header.ui:2: ...expected: \"obj = type\"\n"
@@ -81,16 +73,13 @@ TEST(DefinitionLinter, FilesAreLoadedInTheirOwnFolder) {
   fs::create_directories(dir.path("menus"));
   dir.write("menus/part.ui", "part = uiTextWidget\n{\n  font = small\n  font = large\n}\n");
   dir.write("menus/menu.ui", "menu = uiNonVisualWidget\n{\n  child #part.ui\n}\n");
-  InFolder folder(dir.folder());
-  fs::path working = fs::current_path();
   CaptureLog log;
   RecordingGfx gfx;
   gfx.defineFont("small", 8, 12);
-  EXPECT_EQ(lint({"menus/menu.ui"}, &gfx),
+  EXPECT_EQ(lint(dir.folder(), {"menus/menu.ui"}, &gfx),
             "1\nmenus/part.ui:4: ...failed to create font: large for part\n"
             "1 file checked, 1 problem in 1 file\n");
-  EXPECT_EQ(fs::current_path(), working);
   gfx.defineFont("large", 8, 12);
-  EXPECT_EQ(lint({"menus/menu.ui", UI_TEST_DATA "/check_clean.ui"}, &gfx),
+  EXPECT_EQ(lint(dir.folder(), {"menus/menu.ui", UI_TEST_DATA "/check_clean.ui"}, &gfx),
             "0\n2 files checked, no problems\n");
 }
