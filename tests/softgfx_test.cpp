@@ -89,48 +89,44 @@ TEST(softGfx, StaleIdsAndBadArgumentsAreHarmless) {
   stage.gfx.endFrame();
 }
 
-// Each row writes a file (unless it has no text) and loads a resource: a broken key is reported
-// and skipped, a broken file is refused. "@" in a message stands for the folder.
+// Sizes that would divide by zero or overflow are refused or held, and a broken file is refused
+// with the reason.
 TEST(softGfx, BrokenResourcesAreReported) {
-  const std::string sprite = "Cannot load sprite ^C00FF00bad^c: ";
-  const std::string psys = "Cannot load particle system ^C00FF00bad.psys^c: ";
   struct Case {
-    const char* load;  // "sprite NAME", "psys FILE" or "font NAME"
-    const char* text;
+    const char* file;  // a sprite, a particle system or a font
+    const char* text;  // written to the file unless empty
     std::vector<std::string> messages;
     bool loads;
   } cases[] = {
-      {"sprite bad", "image = sheet.png\nframe = -4 4\n",
-       {sprite + "0 animations of up to 0 frames of -4x4 do not fit its 16x8 image\f"}, false},
-      {"sprite bad", "image = sheet.png\n\ncolour = red\n",
-       {"...unknown key ^C00FF00colour^c in @/bad.sprite line 3\f"}, true},
-      {"psys bad.psys", "sprite = ghost\n",
-       {"Cannot load sprite ^C00FF00ghost^c: no such file\f", psys + "its sprite is missing\f"},
+      {"bad.sprite", "image = sheet.png\nframe = -4 4\n",
+       {"Cannot load sprite ^C00FF00bad^c: 0 animations of up to 0 frames of -4x4 do not fit its "
+        "16x8 image\f"},
        false},
-      {"psys bad.psys", "rate = 1e30\ncount = 0\n", {}, true},  // held to the pool
-      {"font DejaVuSans.ttf:99999999999", "",
+      {"bad.psys", "sprite = ghost\n",
+       {"Cannot load sprite ^C00FF00ghost^c: no such file\f",
+        "Cannot load particle system ^C00FF00bad.psys^c: its sprite is missing\f"},
+       false},
+      {"bad.psys", "rate = 1e30\ncount = 0\n", {}, true},  // held to the pool
+      {"DejaVuSans.ttf:99999999999", "",
        {"Cannot load font ^C00FF00DejaVuSans.ttf:99999999999^c: the size must be 4 to 256 "
         "pixels\f"},
        false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.load) + ": " + c.text);
+    SCOPED_TRACE(std::string(c.file) + ": " + c.text);
     CaptureLog log;
     Stage stage;
     saveSheet(stage.dir.path("sheet.png"), 16, 8, [](int, int) { return softColour {}; });
-    std::string kind = c.load;
-    std::string name = kind.substr(kind.find(' ') + 1);
     if (*c.text)
-      stage.dir.write(kind[0] == 's' ? name + ".sprite" : name, c.text);
-    for (std::string message : c.messages) {
-      size_t at = message.find('@');
-      log.expect(at == std::string::npos ? message : message.replace(at, 1, stage.dir.folder()));
-    }
-    int id = kind[0] == 's'   ? stage.gfx.createSprite(name.c_str())
-             : kind[0] == 'f' ? stage.gfx.createFont(name.c_str())
-                              : stage.gfx.createParticleSystemInstance("bad", name.c_str());
+      stage.dir.write(c.file, c.text);
+    for (const std::string& message : c.messages)
+      log.expect(message);
+    std::string file = c.file;
+    int id = file == "bad.sprite" ? stage.gfx.createSprite("bad")
+             : file == "bad.psys" ? stage.gfx.createParticleSystemInstance("bad", c.file)
+                                  : stage.gfx.createFont(c.file);
     EXPECT_EQ(id != -1, c.loads);
-    if (kind[0] == 'p')
+    if (file == "bad.psys")
       stage.gfx.updateParticleSystem(id, 0, 0, 1000.0f);
   }
 }

@@ -8,19 +8,11 @@
 
 namespace {
 
-// Shows control characters, so that a missing form feed is visible in a failure report.
+// Shows form feeds and line ends, so that a missing form feed is visible in a failure report.
 std::string printable(const std::string& text) {
   std::string shown;
-  for (char c : text) {
-    if (c == '\f')
-      shown += "\\f";
-    else if (c == '\n')
-      shown += "\\n";
-    else if (static_cast<unsigned char>(c) < 0x20)
-      shown += "\\x" + std::to_string(static_cast<int>(c));
-    else
-      shown += c;
-  }
+  for (char c : text)
+    shown += c == '\f' ? std::string("\\f") : c == '\n' ? std::string("\\n") : std::string(1, c);
   return shown;
 }
 
