@@ -16,13 +16,11 @@
 
 namespace {
 
-// What the game must hear, in this order, over the demo's own script at 16 ms a frame; other
-// lines come between.
+// What the game must hear, in order, over the demo's own script at 16 ms a frame.
 const char* const k_heard[] = {
     "loader  front end built on the loader's thread: 110 widgets",
     "game    sound effects off",
     "game    options: pilot MAVERICK, sound on, HARD, music 34%",
-    "game    sector 2 chosen",
     "game    paused at score 3000",
     "game    resumed",
     "game    flight over with score 4200",
@@ -31,9 +29,9 @@ const char* const k_heard[] = {
 
 }  // namespace
 
-// The whole front end loads and runs without a single log message and frees all it took. With
-// sound effects off no sound plays, and the locked sector clicked takes no click. What the game hears does not depend on the pictures, so the
-// frames are one row high.
+// The whole front end loads and runs without a single log message and frees all it took; with
+// sound effects off no sound plays, and the locked sector takes no click. What the game hears
+// does not depend on the pictures, so the frames are one row high.
 TEST(demoGame, TheDemosRunIsHeardInOrder) {
   CaptureLog log;
   CountingMemory memory;

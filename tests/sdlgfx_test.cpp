@@ -7,9 +7,8 @@
 
 #include <cstdlib>
 
-// The window backend draws the scenes of the software backend's reference images through SDL's
-// offscreen video driver; the pixels it reads back must match the software frames. Only the
-// drawing differs between the two, so any difference beyond filtering and antialiasing is a fault.
+// The window backend draws the software backend's scenes through SDL's offscreen video driver.
+// Only the drawing differs, so any difference beyond filtering and antialiasing is a fault.
 
 namespace {
 

@@ -5,8 +5,6 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <memory>
-
 // The fakes decide what many other tests prove: if one of them stopped seeing faults, those
 // tests would pass without proving anything.
 TEST(TestSupport, FakesSeeWhatOtherTestsRelyOn) {
@@ -14,7 +12,7 @@ TEST(TestSupport, FakesSeeWhatOtherTestsRelyOn) {
   EXPECT_NONFATAL_FAILURE({ CaptureLog log; log.expect("never logged\f"); }, "never logged");
 
   GlobalNewCounter counter;
-  auto owned = std::make_unique<int>(1);
+  std::string grown(100, 'x');
   EXPECT_EQ(counter.calls(), 1);
 
   {

@@ -21,9 +21,8 @@
 // A line names the operation, then its arguments as "name=value" in their order ("printw" is the
 // 32-bit text form, shown as UTF-8), then " -> id" for a creation. Queries (sizes, names, tests,
 // getTextRect, the screen) are answered and not recorded; every pixel of a sprite is opaque.
-//
 // Ids count from 1 in the order of definition (sprites, fonts) or creation (particle system
-// instances). Creating a name that was not defined returns -1, as a real backend does for a
+// instances); creating a name that was not defined returns -1, as a real backend does for a
 // missing file. Misuse that a real backend would punish (releasing what is not held, drawing with
 // a sprite or font not created, touching a released instance) is listed in `failures`.
 // Definitions come before any other thread uses the backend; the rest may run on any thread.
@@ -46,7 +45,6 @@ public:
   void defineParticleSystem(const std::string& file) { m_particleFiles.push_back(file); }
   void setParticleDead(int instance, bool dead = true);
 
-  // Inspection.
   int spriteId(const std::string& file) const { return _find(m_sprites, file); }  // -1: none
   int spriteUses(const std::string& file) const;  // creations not yet released
   int fontId(const std::string& file) const { return _find(m_fonts, file); }
