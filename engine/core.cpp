@@ -119,6 +119,39 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r';
 }
 
+// The characters that separate tokens in one call: the delimiters given, and always tabs,
+// carriage returns and the NUL. One bit per byte value, built once per call, so that each
+// character of the line costs one lookup instead of a search of the delimiter string.
+class SeparatorSet {
+public:
+  explicit SeparatorSet(const char* delimiters) {
+    add('\0');
+    add('\t');
+    add('\r');
+    for (; *delimiters != '\0'; ++delimiters)
+      add(*delimiters);
+  }
+
+  bool contains(char c) const {
+    unsigned char byte = static_cast<unsigned char>(c);
+    return (m_bits[byte >> 6] >> (byte & 63)) & 1;
+  }
+
+  char* skip(char* at, const char* end) const {
+    while (at != end && contains(*at))
+      ++at;
+    return at;
+  }
+
+private:
+  void add(char c) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    m_bits[byte >> 6] |= std::uint64_t {1} << (byte & 63);
+  }
+
+  std::uint64_t m_bits[4] {};
+};
+
 bool sameWord(const char* a, const char* b) {
   return a && b && strcasecmp(a, b) == 0;
 }
@@ -282,9 +315,8 @@ bool Parser::ParseLine() {
 }
 
 char* Parser::GetToken(const char* delimiters) {
-  if (!delimiters)
-    delimiters = " ";
-  char* start = _skipSeparators(m_cursor, delimiters);
+  const SeparatorSet separators(delimiters ? delimiters : " ");
+  char* start = separators.skip(m_cursor, m_lineEnd);
   if (start == m_lineEnd) {
     m_cursor = m_lineEnd;
     return nullptr;
@@ -297,7 +329,7 @@ char* Parser::GetToken(const char* delimiters) {
       ++end;
   } else {
     end = start;
-    while (end != m_lineEnd && !_isSeparator(*end, delimiters))
+    while (end != m_lineEnd && !separators.contains(*end))
       ++end;
   }
   m_cursor = end == m_lineEnd ? end : end + 1;
@@ -374,13 +406,11 @@ int Parser::GetLineNumber() const {
 }
 
 bool Parser::_isSeparator(char c, const char* delimiters) const {
-  return c == '\t' || c == '\r' || std::strchr(delimiters, c) != nullptr;
+  return SeparatorSet(delimiters).contains(c);
 }
 
 char* Parser::_skipSeparators(char* at, const char* delimiters) const {
-  while (at != m_lineEnd && _isSeparator(*at, delimiters))
-    ++at;
-  return at;
+  return SeparatorSet(delimiters).skip(at, m_lineEnd);
 }
 
 // -- String table --

@@ -15,6 +15,7 @@
 
 #include "snd3dsubsystem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -37,6 +38,10 @@ const unsigned int k_pilotNews = 3;
 const unsigned int k_welcomeNews = 5;
 const unsigned int k_dailyNews = 6;
 
+const char* difficultyName(int value) {
+  return value >= 0 && value < 3 ? k_difficulties[value] : "NONE";
+}
+
 std::string pathOf(uiWidget* widget) {
   std::string path = widget->name;
   for (uiWidget* up = widget->getParent(); up && up->getParent(); up = up->getParent())
@@ -44,9 +49,11 @@ std::string pathOf(uiWidget* widget) {
   return path;
 }
 
+// The widget at the path when it is of the type; null otherwise.
 template <typename T>
-T* find(uiWidget* root, const char* path) {
-  return static_cast<T*>(root->getWidget(path, 0));
+T* find(uiWidget* root, const char* path, const char* type) {
+  uiWidget* widget = root->getWidget(path, 0);
+  return widget && widget->isType(type) ? static_cast<T*>(widget) : nullptr;
 }
 
 }  // namespace
@@ -80,9 +87,9 @@ bool demoGame::start() {
   m_boot = g_ui->loadUI("loading.ui");
   if (!m_boot)
     return false;
-  m_loading = find<uiDialog>(m_boot, "boot.loading");
-  m_loadingBar = find<uiProgressBar>(m_boot, "boot.loading.bar");
-  m_loadingCount = find<uiTextWidget>(m_boot, "boot.loading.count");
+  m_loading = find<uiDialog>(m_boot, "boot.loading", "uiDialog");
+  m_loadingBar = find<uiProgressBar>(m_boot, "boot.loading.bar", "uiProgressBar");
+  m_loadingCount = find<uiTextWidget>(m_boot, "boot.loading.count", "uiTextWidget");
   if (!m_loading || !m_loadingBar || !m_loadingCount)
     return false;
   g_ui->setTopLevelWidget(m_boot);
@@ -107,36 +114,43 @@ bool demoGame::_buildFrontEnd() {
   return true;
 }
 
+// Every widget the game drives, checked for its type, so that a file that changed under the
+// game stops it at the start instead of in the middle of a frame.
 bool demoGame::_findWidgets() {
   bool found = true;
-  auto locate = [&](auto& widget, const char* path) {
-    widget = static_cast<std::remove_reference_t<decltype(widget)>>(m_frontEnd->getWidget(path, 0));
-    found = found && widget;
+  auto locate = [&](auto& widget, const char* path, const char* type) {
+    uiWidget* candidate = m_frontEnd->getWidget(path, 0);
+    if (candidate && !candidate->isType(type)) {
+      std::fprintf(stderr, "demo: %s is a %s, not a %s\n", path, candidate->getType(), type);
+      candidate = nullptr;
+    }
+    widget = static_cast<std::remove_reference_t<decltype(widget)>>(candidate);
+    found = found && candidate;
   };
-  locate(m_mainMenu, "frontend.mainmenu");
-  locate(m_options, "frontend.options");
-  locate(m_levels, "frontend.levels");
-  locate(m_pauseMenu, "frontend.pause");
-  locate(m_game, "frontend.game");
-  locate(m_decor, "frontend.decor");
-  locate(m_pointer, "frontend.pointer");
-  locate(m_curtain, "frontend.curtain");
-  locate(m_ticker, "frontend.ticker.news");
-  locate(m_name, "frontend.options.pilot.name");
-  locate(m_soundToggle, "frontend.options.sound.toggle");
-  locate(m_difficulty, "frontend.options.difficulty.level");
-  locate(m_volume, "frontend.options.music.volume");
-  locate(m_meter, "frontend.options.music.meter");
-  locate(m_percent, "frontend.options.music.percent");
-  locate(m_menuPilot, "frontend.mainmenu.panel.pilot");
-  locate(m_scoreText, "frontend.game.hud.score");
-  locate(m_hudPilot, "frontend.game.hud.pilot");
-  locate(m_hudSector, "frontend.game.hud.sector");
-  locate(m_ship, "frontend.game.ship");
-  locate(m_exhaust, "frontend.game.exhaust");
-  locate(m_rocks[0], "frontend.game.rock1");
-  locate(m_rocks[1], "frontend.game.rock2");
-  locate(m_rocks[2], "frontend.game.rock3");
+  locate(m_mainMenu, "frontend.mainmenu", "uiDialog");
+  locate(m_options, "frontend.options", "uiDialog");
+  locate(m_levels, "frontend.levels", "uiDialog");
+  locate(m_pauseMenu, "frontend.pause", "uiDialog");
+  locate(m_game, "frontend.game", "uiGameContainer");
+  locate(m_decor, "frontend.decor", "uiWidget");
+  locate(m_pointer, "frontend.pointer", "uiWidget");
+  locate(m_curtain, "frontend.curtain", "uiAnimWidget");
+  locate(m_ticker, "frontend.ticker.news", "uiDigitalBanner");
+  locate(m_name, "frontend.options.pilot.name", "uiEntryWidget");
+  locate(m_soundToggle, "frontend.options.sound.toggle", "uiToggleButton");
+  locate(m_difficulty, "frontend.options.difficulty.level", "uiRadioGroup");
+  locate(m_volume, "frontend.options.music.volume", "uiSliderButton");
+  locate(m_meter, "frontend.options.music.meter", "uiProgressBar");
+  locate(m_percent, "frontend.options.music.percent", "uiTextWidget");
+  locate(m_menuPilot, "frontend.mainmenu.panel.pilot", "uiTextWidget");
+  locate(m_scoreText, "frontend.game.hud.score", "uiTextWidget");
+  locate(m_hudPilot, "frontend.game.hud.pilot", "uiTextWidget");
+  locate(m_hudSector, "frontend.game.hud.sector", "uiTextWidget");
+  locate(m_ship, "frontend.game.ship", "uiWidget");
+  locate(m_exhaust, "frontend.game.exhaust", "uiWidget");
+  locate(m_rocks[0], "frontend.game.rock1", "uiWidget");
+  locate(m_rocks[1], "frontend.game.rock2", "uiWidget");
+  locate(m_rocks[2], "frontend.game.rock3", "uiWidget");
   if (found)
     _wireCallbacks();
   return found;
@@ -173,9 +187,10 @@ void demoGame::_wireCallbacks() {
   m_pauseMenu->dlgHideCb(s_dialogHidden, this);
 
   // A locked button stays disabled whatever its dialog does to the states below it.
-  auto* extras = find<uiButton>(m_frontEnd, "frontend.mainmenu.panel.extras");
-  extras->disable();
-  extras->overrideInputFocus(true);
+  if (auto* extras = find<uiButton>(m_frontEnd, "frontend.mainmenu.panel.extras", "uiButton")) {
+    extras->disable();
+    extras->overrideInputFocus(true);
+  }
   m_soundToggle->setToggle(true);
   m_volume->setValue(0.7f);
   for (uiDialog* dialog : {m_mainMenu, m_options, m_levels, m_pauseMenu}) {
@@ -211,12 +226,15 @@ void demoGame::_bind(const char* path, Action action) {
 void demoGame::_lockSector(int sector) {
   char path[64];
   std::snprintf(path, sizeof path, "frontend.levels.sectors.sector%d", sector);
-  auto* tile = find<uiButton>(m_frontEnd, path);
+  auto* tile = find<uiButton>(m_frontEnd, path, "uiButton");
+  if (!tile)
+    return;
   tile->disable();
   tile->overrideInputFocus(true);
-  uiWidget* number = tile->getWidget((std::string(tile->name) + ".label").c_str(), 0);
-  number->setVisible(false, true);
-  number->overrideVisible(true);
+  if (uiWidget* number = tile->getWidget((std::string(tile->name) + ".label").c_str(), 0)) {
+    number->setVisible(false, true);
+    number->overrideVisible(true);
+  }
 }
 
 // -- Frames --
@@ -276,7 +294,7 @@ void demoGame::_followVolume() {
 
 void demoGame::_fly() {
   ++m_flightFrames;
-  m_score += 10 + 5 * m_difficulty->getValue();
+  m_score += 10 + 5 * std::max(m_difficulty->getValue(), 0);
   m_scoreText->print(0, "SCORE %06d", m_score);
   float t = m_flightFrames * 0.05f;
   int shipY = 250 + static_cast<int>(std::lround(std::sin(t) * 40.0f));
@@ -326,7 +344,7 @@ void demoGame::_quit(uiWidget*) {
 void demoGame::_closeOptions(uiWidget*) {
   g_ui->popDialog(m_options, true);
   heard("game", "options: pilot %s, sound %s, %s, music %d%%", _pilotName().c_str(),
-        m_soundToggle->getToggle() ? "on" : "off", k_difficulties[m_difficulty->getValue()],
+        m_soundToggle->getToggle() ? "on" : "off", difficultyName(m_difficulty->getValue()),
         m_lastVolume);
 }
 
@@ -338,7 +356,7 @@ void demoGame::_switchSound(uiWidget*) {
 }
 
 void demoGame::_chooseDifficulty(uiWidget*) {
-  heard("game", "difficulty %s", k_difficulties[m_difficulty->getValue()]);
+  heard("game", "difficulty %s", difficultyName(m_difficulty->getValue()));
 }
 
 void demoGame::_setVolume(uiWidget*) {

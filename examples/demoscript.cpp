@@ -105,8 +105,6 @@ bool demoScript::parse(const char* text, const char* source) {
     if (extra)
       _error("\"%s\" after the command's arguments", extra);
   }
-  std::stable_sort(m_events.begin(), m_events.end(),
-                   [](const demoEvent& a, const demoEvent& b) { return a.frame < b.frame; });
   if (!m_ended && !m_events.empty())
     m_lastFrame = m_events.back().frame;
   return m_errors.empty();
@@ -221,7 +219,10 @@ void demoScript::_add(demoEvent::Kind kind, unsigned int frame, int key, const c
   }
   event.key = key;
   event.name = name;
-  m_events.push_back(event);
+  // After every event of the same frame added before it: frames in order, lines in order.
+  auto place = std::upper_bound(m_events.begin(), m_events.end(), frame,
+                                [](unsigned int f, const demoEvent& e) { return f < e.frame; });
+  m_events.insert(place, event);
 }
 
 void demoScript::_error(const char* format, ...) {

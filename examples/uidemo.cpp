@@ -5,7 +5,8 @@
 //   uidemo [--out FOLDER] [--ms MILLISECONDS] [--quiet] SCRIPT
 //
 // The UI files and art are read from the script's folder. Every frame lasts the same time
-// (16 ms unless --ms says otherwise), so two runs give the same pictures.
+// (16 ms unless --ms says otherwise), so two runs give the same pictures. The pictures go to
+// out/demo/ under the current folder unless --out names another.
 #include "democontact.h"
 #include "demogame.h"
 #include "demopalette.h"
@@ -122,7 +123,11 @@ int main(int argc, char** argv) {
     ui.initialize(nullptr);
     demoGame game(sound);
     game.setEcho(!options.quiet);
-    ok = game.start() && run(script, options, out, gfx, game);
+    if (!game.start())
+      std::fprintf(stderr, "uidemo: the front end did not start; its files are read from the "
+                           "script's folder\n");
+    else
+      ok = run(script, options, out, gfx, game);
     ui.shutdown();
   }
   g_gfx = nullptr;

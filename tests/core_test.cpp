@@ -66,7 +66,9 @@ TEST(Parser, LinesSplitIntoTokensAndKeyValues) {
   } cases[] = {
       {"  a\tb \t c  ", " ", "a|b|c|@1|"},
       {"first a\r\n\r\n   \t\r\nsecond\n\n\tthird  \n\n", " ", "first|a|@1|second|@4|third|@6|"},
-      {"3,4 , 5", " ,", "3|4|5|@1|"},
+      {"a\tb|c\rd", "|", "a|b|c|d|@1|"},
+      {"a\xA7" "b\xA7\xA7" "c", "\xA7", "a|b|c|@1|"},
+      {"caf\xC3\xA9 \xFFx", " ", "caf\xC3\xA9|\xFFx|@1|"},
       {"\xEF\xBB\xBFmenu = uiDialog", " ", "menu|=|uiDialog|@1|"},
       {"\"open to the end", " ", "open to the end|@1|"},
       {"\xEF\xBB", " ", "\xEF\xBB|@1|"},

@@ -342,8 +342,12 @@ TEST(uiSubsystem, StatisticsOverlayDrawsEightLinesOverEverything) {
   }
   EXPECT_TRUE(gfx.failures.empty());
 
+  ui.gfxStatistics(true, "stats.fnt");
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 1) << "naming the font again replaces it";
+
   ui.gfxStatistics(true, "missing.fnt");
   EXPECT_EQ(ui.statsFont, -1);
+  EXPECT_EQ(gfx.fontUses("stats.fnt"), 0);
   gfx.clearCalls();
   ui.render(16);
   EXPECT_TRUE(gfx.calls.empty());

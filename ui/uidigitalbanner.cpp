@@ -516,8 +516,8 @@ bool uiDigitalBanner::_ensurePieces(dbMessage_t* message, unsigned int count) {
 bool uiDigitalBanner::_parsePieces(char* text, dbMessage_t* message, unsigned int count) {
   char* from = text;
   for (unsigned int i = 0; i < count; ++i) {
-    char* start;
-    char* end;
+    char* start = nullptr;
+    char* end = from;
     findPiece(from, &start, &end);
     *end = '\0';
     from = end + 2;

@@ -292,11 +292,16 @@ bool uiSubsystem::isDialogPushed(uiDialog* dialog) {
 
 void uiSubsystem::reportDialogStack() {}
 
-// Every call with a name creates a new font; the previous one is not released.
+// Every call with a name creates a new font. The previous one is released once it is replaced,
+// so a game that names the font each time it toggles the overlay does not pile up fonts.
 void uiSubsystem::gfxStatistics(bool show, const char* font) {
   showGfxStatistics = show;
-  if (font && g_gfx)
-    statsFont = g_gfx->createFont(font);
+  if (!font || !g_gfx)
+    return;
+  int previous = statsFont;
+  statsFont = g_gfx->createFont(font);
+  if (previous != -1)
+    g_gfx->releaseFont(previous);
 }
 
 // More than 32 waiting commands usually means the frames that work them off are not running;

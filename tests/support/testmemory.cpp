@@ -11,15 +11,20 @@ thread_local int t_newPaused = 0;
 
 }  // namespace
 
-// The replaced global allocation functions; the other forms of the library (arrays, nothrow)
-// call these. Nothing here allocates with an alignment beyond the default.
+// The replaced global allocation functions; the array forms call these. The nothrow forms are
+// replaced too: a sanitizer's own nothrow new would hand out blocks that the delete here frees as
+// malloc blocks. Nothing here allocates with an alignment beyond the default.
 void* operator new(std::size_t size) {
-  if (t_newPaused == 0)
-    ++t_newCalls;
-  void* p = std::malloc(size ? size : 1);
+  void* p = operator new(size, std::nothrow);
   if (!p)
     throw std::bad_alloc();
   return p;
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (t_newPaused == 0)
+    ++t_newCalls;
+  return std::malloc(size ? size : 1);
 }
 
 void operator delete(void* p) noexcept {
@@ -27,6 +32,10 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
   std::free(p);
 }
 
