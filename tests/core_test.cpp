@@ -72,7 +72,6 @@ TEST(Parser, LinesSplitIntoTokensAndKeyValues) {
       {"\xEF\xBB\xBFmenu = uiDialog", " ", "menu|=|uiDialog|@1|"},
       {"\"open to the end", " ", "open to the end|@1|"},
       {"\xEF\xBB", " ", "\xEF\xBB|@1|"},
-      {"", " ", ""},
       {"text =\t  two  spaces  \r\nnext", nullptr, "text|=|two  spaces|@1|next|@2|"},
       {"text = \"  keep inner spaces \"", nullptr, "text|=|  keep inner spaces |@1|"},
       {"text = \"", nullptr, "text|=|\"|@1|"},

@@ -39,9 +39,8 @@ softImage blockAverages(const softImage& image, int size) {
 
 }  // namespace
 
-// Particles are compared in blocks of 4 x 4 pixels: SDL filters the edges of scaled quads by its
-// own rules (up to 30 per block), but a particle out of place, missing or in another colour
-// changes its block by more.
+// Particles are compared in blocks of 4 x 4 pixels: SDL filters the edges of scaled quads its own
+// way (up to 30 per block), but a particle out of place, missing or recoloured changes more.
 TEST(sdlGfx, ScenesMatchTheSoftwareBackend) {
   struct Case {
     const char* name;
