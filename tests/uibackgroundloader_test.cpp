@@ -4,9 +4,8 @@
 #include "uisubsystem.h"
 #include "uithread.h"
 
-#include "capturelog.h"
-#include "recordinggfx.h"
 #include "testmemory.h"
+#include "widgettest.h"
 
 #include "core.h"
 
@@ -14,7 +13,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -36,41 +34,26 @@ bool waitForState(const uiBackgroundLoader& loader, int state) {
   return loader.getState() == state;
 }
 
-// Counts the widgets that parses create, on whichever thread parses. When held, the first parse
-// stops at its first widget until released: a load that lasts as long as the test needs.
-class ParseWatch {
-public:
-  explicit ParseWatch(bool hold = false) : m_released(!hold) {
-    uiWidget::registerProgCb(&ParseWatch::report, this);
-  }
+// Counts the widgets that parses create, on whichever thread parses. While the test holds the
+// gate, a parse stops at its first widget: a load that lasts as long as the test needs.
+struct ParseWatch {
+  ParseWatch() { uiWidget::registerProgCb(&ParseWatch::report, this); }
   ~ParseWatch() { uiWidget::registerProgCb(nullptr, nullptr); }
-
-  int created() const { return m_created; }
-  bool waitUntilParsing() {
-    std::unique_lock<std::mutex> guard(m_mutex);
-    return m_changed.wait_for(guard, k_patience, [this] { return m_created > 0; });
-  }
-  void release() {
-    std::lock_guard<std::mutex> guard(m_mutex);
-    m_released = true;
-    m_changed.notify_all();
-  }
-
-private:
   static void report(uiWidget* widget, void* client, e_uiProgressEvent event) {
     auto* watch = static_cast<ParseWatch*>(client);
     if (event != UIPROG_CREATED || !widget)
       return;
-    std::unique_lock<std::mutex> guard(watch->m_mutex);
-    ++watch->m_created;
-    watch->m_changed.notify_all();
-    watch->m_changed.wait(guard, [watch] { return watch->m_released; });
+    ++watch->created;
+    std::lock_guard<std::mutex> wait(watch->gate);
   }
-
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::atomic<int> m_created {0};
-  bool m_released;
+  bool waitUntilParsing() {
+    const auto deadline = std::chrono::steady_clock::now() + k_patience;
+    while (created == 0 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return created > 0;
+  }
+  std::atomic<int> created {0};
+  std::mutex gate;
 };
 
 }  // namespace
@@ -83,90 +66,56 @@ TEST(uiBackgroundLoader, LaterRequestReplacesAnUnservedOneAndIsCollectedOnce) {
   loader.lock->enter();
   loader.loadWidget(k_panel.c_str());
   loader.loadWidget(k_menu.c_str());
-  EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_REQUESTED);
   loader.lock->leave();
-
-  uiWidget* tree = loader.getWidget(nullptr);
-
-  ASSERT_NE(tree, nullptr);
+  Tree tree(loader.getWidget(nullptr));
+  ASSERT_TRUE(tree);
   EXPECT_STREQ(tree->name, "menu");
-  EXPECT_NE(tree->getChildWidget("start", 0), nullptr);
-  EXPECT_EQ(watch.created(), 2) << "the panel was never loaded";
-  EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_IDLE);
+  EXPECT_EQ(watch.created, 2) << "the panel was never loaded";
   EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the tree is handed out once";
-  delete tree;
 }
 
+// A tree not collected is deleted by the next request or by the loader's destruction.
 TEST(uiBackgroundLoader, LoadsAndDestructionDeleteOnlyTheTreesStillHeld) {
-  RecordingGfx gfx;
   uiSubsystem ui;
-  const size_t empty = g_MemoryPtr->liveCount(9);
-  const size_t transients = g_MemoryPtr->liveCount(0);
-  uiWidget* taken = nullptr;
-  size_t panelBlocks = 0;
-  {
-    uiBackgroundLoader loader(k_fastPoll);
-    loader.loadWidget(k_panel.c_str());
-    taken = loader.getWidget(nullptr);
-    ASSERT_NE(taken, nullptr);
-    panelBlocks = g_MemoryPtr->liveCount(9) - empty;
-
-    loader.loadWidget(k_menu.c_str());
-    ASSERT_TRUE(waitForState(loader, uiBackgroundLoader::STATE_IDLE));
-    EXPECT_GT(g_MemoryPtr->liveCount(9), empty + panelBlocks);
-
-    // The uncollected menu goes; the replacement handed in becomes the loader's.
-    loader.loadWidget(k_panel.c_str());
-    uiWidget* second = loader.getWidget(new uiNonVisualWidget);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(g_MemoryPtr->liveCount(9), empty + 2 * panelBlocks + 1);
-    delete second;
-
-    loader.loadWidget(k_menu.c_str());
+  LeakCheck leaks;
+  uiBackgroundLoader loader(k_fastPoll);
+  loader.loadWidget(k_panel.c_str());
+  Tree taken(loader.getWidget(nullptr));
+  ASSERT_TRUE(taken);
+  for (const std::string& file : {k_menu, k_panel}) {
+    loader.loadWidget(file.c_str());
     ASSERT_TRUE(waitForState(loader, uiBackgroundLoader::STATE_IDLE));
   }
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), empty + panelBlocks) << "only the taken tree is left";
-  EXPECT_EQ(g_MemoryPtr->liveCount(0), transients);
-  EXPECT_STREQ(taken->name, "panel");
-  delete taken;
-  EXPECT_EQ(gfx.calls, (std::vector<std::string> {
-                           "registerThread label=^CFFFF00BackgroundLoader^c",
-                           "unregisterThread label=^CFFFF00BackgroundLoader^c",
-                       }));
 }
 
 TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   uiSubsystem ui;
-  const size_t widgets = g_MemoryPtr->liveCount(9);
-  ParseWatch watch(true);
+  LeakCheck leaks;
+  ParseWatch watch;
+  watch.gate.lock();
   auto* loader = new uiBackgroundLoader(k_fastPoll);
   loader->loadWidget(k_panel.c_str());
   EXPECT_TRUE(watch.waitUntilParsing());
-
   std::thread destroyer([loader] { delete loader; });
   const auto deadline = std::chrono::steady_clock::now() + k_patience;
   while (!loader->terminateRequested && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  watch.release();
+  watch.gate.unlock();
   destroyer.join();
-
-  EXPECT_EQ(watch.created(), 3) << "the load under way was finished";
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets);
+  EXPECT_EQ(watch.created, 3) << "the load under way was finished";
 }
 
 TEST(uiBackgroundLoader, ForcedTerminationEndsTheLoadWithNull) {
   uiSubsystem ui;
-  const size_t widgets = g_MemoryPtr->liveCount(9);
-  ParseWatch watch(true);
+  LeakCheck leaks;
+  ParseWatch watch;
+  watch.gate.lock();
   uiBackgroundLoader loader(k_fastPoll);
   loader.loadWidget(k_panel.c_str());
   EXPECT_TRUE(watch.waitUntilParsing());
-
   ui.forceTerminate();
-  watch.release();
-
-  EXPECT_EQ(loader.getWidget(nullptr), nullptr);
-  EXPECT_EQ(g_MemoryPtr->liveCount(9), widgets) << "the parse discarded what it built";
+  watch.gate.unlock();
+  EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the parse discarded what it built";
   ui.initialize(nullptr);
 }
 
@@ -177,14 +126,11 @@ TEST(uiBackgroundLoader, TerminatedLoaderServesNoMoreRequests) {
   loader.loadWidget(k_panel.c_str());
   loader.terminate();
   loader.lock->leave();
-
   EXPECT_EQ(loader.thread->wait(nullptr, 5000), 0) << "the worker ends at its next look";
-  EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_REQUESTED);
   CaptureLog log;
   log.expect("uiBackgroundLoader::getWidget(): terminated before loading \"^C00FF00" + k_panel +
              "^c\"\f");
   EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "at once, not after a wait without end";
-  EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_REQUESTED);
 }
 
 TEST(uiBackgroundLoader, WithoutLockOrThreadRequestsAreServedOnTheCallersThread) {
@@ -200,15 +146,11 @@ TEST(uiBackgroundLoader, WithoutLockOrThreadRequestsAreServedOnTheCallersThread)
     log.expect(messages[failing - 1]);
     FailingMemory memory(failing);
     uiBackgroundLoader loader;
-    EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_IDLE);
-
     loader.loadWidget(k_menu.c_str());
-
     EXPECT_EQ(loader.getState(), uiBackgroundLoader::STATE_IDLE);
-    uiWidget* tree = loader.getWidget(nullptr);
-    ASSERT_NE(tree, nullptr);
+    Tree tree(loader.getWidget(nullptr));
+    ASSERT_TRUE(tree);
     EXPECT_STREQ(tree->name, "menu");
-    delete tree;
   }
 }
 

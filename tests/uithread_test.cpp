@@ -2,61 +2,40 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
+#include <future>
 
 namespace {
 
-// A routine that runs until the test lets it go, then ends with a known code.
-struct Gate {
-  std::mutex mutex;
-  std::condition_variable opened;
-  bool open = false;
-  bool finished = false;
-
-  static unsigned int routine(void* argument) {
-    auto* gate = static_cast<Gate*>(argument);
-    std::unique_lock<std::mutex> guard(gate->mutex);
-    gate->opened.wait(guard, [gate] { return gate->open; });
-    gate->finished = true;
-    return 42;
-  }
-
-  void release() {
-    std::lock_guard<std::mutex> guard(mutex);
-    open = true;
-    opened.notify_all();
-  }
-};
+// Runs until the test releases it, then ends with 42.
+unsigned int waitForRelease(void* released) {
+  static_cast<std::shared_future<void>*>(released)->wait();
+  return 42;
+}
 
 }  // namespace
 
+// wait: 1 with no thread, -1 on timeout, 0 and the exit code once the thread has ended; the
+// destructor waits for the thread.
 TEST(uiThread, WaitReportsNoThreadTimeoutAndExitCode) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
   uiThread thread;
   unsigned int exitCode = 0;
-  EXPECT_EQ(thread.wait(&exitCode, 0), 1) << "no thread yet";
-
-  Gate gate;
-  ASSERT_TRUE(thread.start(Gate::routine, &gate));
-  EXPECT_NE(thread.threadId, 0u);
-  EXPECT_FALSE(thread.start(Gate::routine, &gate)) << "one thread at a time";
-  EXPECT_EQ(thread.wait(&exitCode, 0), -1);
+  EXPECT_EQ(thread.wait(&exitCode, 0), 1);
+  ASSERT_TRUE(thread.start(waitForRelease, &released));
+  EXPECT_FALSE(thread.start(waitForRelease, &released)) << "one thread at a time";
   EXPECT_EQ(thread.wait(&exitCode, 10), -1);
-  EXPECT_EQ(exitCode, 0u);
-
-  gate.release();
+  release.set_value();
   EXPECT_EQ(thread.wait(&exitCode, uiThread::WAIT_FOREVER), 0);
   EXPECT_EQ(exitCode, 42u);
-  EXPECT_EQ(thread.threadId, 0u);
   EXPECT_EQ(thread.wait(nullptr, 0), 1) << "the holder is empty again";
-}
-
-TEST(uiThread, DestructorWaitsForTheThread) {
-  Gate gate;
+  bool finished = false;
   {
-    uiThread thread;
-    ASSERT_TRUE(thread.start(Gate::routine, &gate));
-    gate.release();
+    uiThread waited;
+    ASSERT_TRUE(waited.start([](void* flag) -> unsigned int {
+      *static_cast<bool*>(flag) = true;
+      return 0;
+    }, &finished));
   }
-  EXPECT_TRUE(gate.finished);
+  EXPECT_TRUE(finished) << "the destructor waits for the thread";
 }
