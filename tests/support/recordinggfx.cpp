@@ -47,12 +47,6 @@ void RecordingGfx::defineFont(const std::string& file, int charWidth, int height
   m_fonts.push_back({file, charWidth, height, {}, std::move(chars), 0});
 }
 
-void RecordingGfx::setParticleDead(int instance, bool dead) {
-  Hold hold(m_mutex);
-  if (instance >= 1 && instance <= static_cast<int>(m_instances.size()))
-    m_instances[instance - 1].dead = dead;
-}
-
 int RecordingGfx::spriteUses(const std::string& file) const {
   Hold hold(m_mutex);
   return _at(m_sprites, _find(m_sprites, file)).uses;
@@ -241,8 +235,7 @@ void RecordingGfx::psemit(int depth, int instance, float opacity) {
 
 bool RecordingGfx::particleSystemInstanceIsDead(int instance) {
   Hold hold(m_mutex);
-  Instance* found = _liveInstance("particleSystemInstanceIsDead", instance);
-  return !found || found->dead;
+  return _liveInstance("particleSystemInstanceIsDead", instance) == nullptr;  // live ones never die
 }
 
 void RecordingGfx::particleSystemInstanceStopEmitters(int instance) {

@@ -43,11 +43,9 @@ public:
   // Characters of fixed width; `chars` lists those that exist (all but NUL when empty).
   void defineFont(const std::string& file, int charWidth, int height, std::u32string chars = U"");
   void defineParticleSystem(const std::string& file) { m_particleFiles.push_back(file); }
-  void setParticleDead(int instance, bool dead = true);
 
   int spriteId(const std::string& file) const { return _find(m_sprites, file); }  // -1: none
   int spriteUses(const std::string& file) const;  // creations not yet released
-  int fontId(const std::string& file) const { return _find(m_fonts, file); }
   int fontUses(const std::string& file) const;
   int liveParticleInstances() const;
   std::vector<std::string> callsOf(const std::string& operation) const;  // lines of one operation
@@ -113,7 +111,6 @@ private:
   struct Instance {
     std::string name;
     bool live = true;
-    bool dead = false;
   };
 
   void _record(const char* format, ...) __attribute__((format(printf, 2, 3)));
