@@ -8,25 +8,18 @@
 
 namespace {
 
-// Shows control characters, so that a missing form feed is visible in a failure report.
+// Shows form feeds and line ends, so that a missing form feed is visible in a failure report.
 std::string printable(const std::string& text) {
   std::string shown;
-  for (char c : text) {
-    if (c == '\f')
-      shown += "\\f";
-    else if (c == '\n')
-      shown += "\\n";
-    else if (static_cast<unsigned char>(c) < 0x20)
-      shown += "\\x" + std::to_string(static_cast<int>(c));
-    else
-      shown += c;
-  }
+  for (char c : text)
+    shown += c == '\f' ? std::string("\\f") : c == '\n' ? std::string("\\n") : std::string(1, c);
   return shown;
 }
 
-void list(std::ostringstream& out, const char* title, const std::vector<CaptureLog::Message>& all) {
+template <class Message>
+void list(std::ostringstream& out, const char* title, const std::vector<Message>& all) {
   out << title << " (" << all.size() << "):\n";
-  for (const CaptureLog::Message& message : all)
+  for (const Message& message : all)
     out << "  [" << message.severity << "] \"" << printable(message.text) << "\"\n";
 }
 
@@ -49,10 +42,7 @@ void CaptureLog::expect(const std::string& text, int severity) {
 
 bool CaptureLog::check() {
   std::lock_guard<std::mutex> hold(m_mutex);
-  bool same = m_received.size() == m_expected.size();
-  for (size_t i = 0; same && i < m_received.size(); ++i)
-    same = m_received[i].severity == m_expected[i].severity &&
-           m_received[i].text == m_expected[i].text;
+  bool same = m_received == m_expected;
   if (!same) {
     std::ostringstream report;
     report << "The log differs from what the test expected.\n";
@@ -77,11 +67,6 @@ std::vector<std::string> CaptureLog::messages() const {
   for (const Message& message : m_received)
     texts.push_back(message.text);
   return texts;
-}
-
-std::vector<CaptureLog::Message> CaptureLog::received() const {
-  std::lock_guard<std::mutex> hold(m_mutex);
-  return m_received;
 }
 
 void CaptureLog::sink(void* client, int severity, const char* text) {

@@ -22,22 +22,23 @@ public:
   CaptureLog(const CaptureLog&) = delete;
   CaptureLog& operator=(const CaptureLog&) = delete;
 
-  struct Message {
-    int severity;
-    std::string text;
-  };
-
   void expect(const std::string& text, int severity = 2);
   // Compares the messages so far with the expected ones, reports any difference as a test
   // failure, and starts again with no messages and no expectations. Returns true when they match.
   bool check();
   // Forgets the messages and expectations so far without checking them.
   void clear();
-
   std::vector<std::string> messages() const;  // the texts received so far
-  std::vector<Message> received() const;      // with their severities
 
 private:
+  struct Message {
+    int severity;
+    std::string text;
+    bool operator==(const Message& other) const {
+      return severity == other.severity && text == other.text;
+    }
+  };
+
   static void sink(void* client, int severity, const char* text);
 
   mutable std::mutex m_mutex;  // a worker thread may log

@@ -18,28 +18,14 @@
 //   EXPECT_EQ(gfx.calls, (std::vector<std::string>{
 //       "blt depth=3 sprite=1 x=10 y=20 anim=0 frame=1 alpha=255"}));
 //
-// Recorded lines ("name=value" pairs in the order of the arguments):
-//   createSprite file=F -> ID                 releaseSprite name=N
-//   setupAlphaTestSprite sprite=ID
-//   blt depth=D sprite=ID x=X y=Y anim=A frame=F alpha=A
-//   blt depth=D sprite=ID x=X y=Y width=W height=H anim=A frame=F alpha=A
-//   blt depth=D sprite=ID x=X y=Y srcX=X srcY=Y width=W height=H anim=A frame=F alpha=A
-//   bltSort depth=D sortLevel=L sprite=ID x=X y=Y anim=A frame=F alpha=A
-//   print depth=D font=ID set=S justify=J x=X y=Y maxHeight=H alpha=A text="T"   (byte text)
-//   printw ... the same ...                                                       (32-bit text, as UTF-8)
-//   createFont file=F -> ID                   releaseFont font=ID
-//   createParticleSystemInstance name=N file=F -> ID
-//   releaseParticleSystemInstance name=N      releaseParticleSystemInstance instance=ID
-//   updateParticleSystem instance=ID x=X y=Y seconds=S
-//   psemit depth=D instance=ID opacity=O      particleSystemInstanceStopEmitters instance=ID
-//   addEvent type=T value=V instance=ID value2=V f=F data=null|set
-//   registerThread label=L                    unregisterThread label=L
-// Queries (sizes, names, tests, getTextRect, screen width) are answered and not recorded.
-//
+// A line names the operation, then its arguments as "name=value" in their order ("printw" is the
+// 32-bit text form, shown as UTF-8), then " -> id" for a creation. Queries (sizes, names, tests,
+// getTextRect, the screen) are answered and not recorded; every pixel of a sprite is opaque.
 // Ids count from 1 in the order of definition (sprites, fonts) or creation (particle system
-// instances). Creating a name that was not defined returns -1, as a real backend does for a
+// instances); creating a name that was not defined returns -1, as a real backend does for a
 // missing file. Misuse that a real backend would punish (releasing what is not held, drawing with
 // a sprite or font not created, touching a released instance) is listed in `failures`.
+// Definitions come before any other thread uses the backend; the rest may run on any thread.
 class RecordingGfx : public gfxSubsystem {
 public:
   RecordingGfx();
@@ -54,34 +40,25 @@ public:
   void defineSprite(const std::string& file, int width, int height, int frames, More... more) {
     defineSprite(file, width, height, std::vector<int> {frames, more...});
   }
-  // Rows of '#' (opaque) and any other character (transparent), the same for every frame.
-  // Without a mask every pixel of a frame is opaque.
-  void setAlphaMask(const std::string& file, std::vector<std::string> rows);
   // Characters of fixed width; `chars` lists those that exist (all but NUL when empty).
   void defineFont(const std::string& file, int charWidth, int height, std::u32string chars = U"");
-  void defineParticleSystem(const std::string& file);
-  void setParticleDead(int instance, bool dead = true);
+  void defineParticleSystem(const std::string& file) { m_particleFiles.push_back(file); }
 
-  // Inspection.
-  int spriteId(const std::string& file) const;    // -1 when not defined
+  int spriteId(const std::string& file) const { return _find(m_sprites, file); }  // -1: none
   int spriteUses(const std::string& file) const;  // creations not yet released
-  int fontId(const std::string& file) const;      // -1 when not defined
   int fontUses(const std::string& file) const;
-  int particleInstance(const std::string& name) const;  // newest live instance, -1 for none
   int liveParticleInstances() const;
   std::vector<std::string> callsOf(const std::string& operation) const;  // lines of one operation
   void clearCalls();
 
   std::vector<std::string> calls;
   std::vector<std::string> failures;
-  int screenWidth = 800;
-  int maxDepthNode = 100;
 
-  int createSprite(const char* file) override;
+  int createSprite(const char* file) override { return _create(m_sprites, "createSprite", file); }
   void releaseSprite(const char* name) override;
-  const char* getSpriteName(int sprite) override;
-  int getSpriteWidth(int sprite) override;
-  int getSpriteHeight(int sprite) override;
+  const char* getSpriteName(int id) override { return _name(_at(m_sprites, id)); }
+  int getSpriteWidth(int id) override { return _at(m_sprites, id).width; }
+  int getSpriteHeight(int id) override { return _at(m_sprites, id).height; }
   int getSpriteFrameCount(int sprite, int anim) override;
   void setupAlphaTestSprite(int sprite) override;
   bool alphaTestSprite(int sprite, int anim, int frame, int x, int y) override;
@@ -97,15 +74,16 @@ public:
              unsigned char alpha, const char* text) override;
   void print(int depth, int font, int set, unsigned int justify, int x, int y, int maxHeight,
              unsigned char alpha, const unsigned int* text) override;
-  int createFont(const char* file) override;
+  int createFont(const char* file) override { return _create(m_fonts, "createFont", file); }
   void releaseFont(int font) override;
-  const char* getFontName(int font) override;
-  int getFontHeight(int font) override;
+  const char* getFontName(int id) override { return _name(_at(m_fonts, id)); }
+  int getFontHeight(int id) override { return _at(m_fonts, id).height; }
   void getFontDimensions(int font, int* widths256, int* height) override;
   bool getCharDimensions(int font, int set, unsigned int ch, int* width, int* height) override;
-  bool testFontChar(int font, unsigned int ch) override;
-  void getTextRect(int font, unsigned int justify, int x, int y, const unsigned int* text, int* left,
-                   int* top, int* right, int* bottom) override;
+  bool testFontChar(int font, unsigned int ch) override { return _hasChar(_at(m_fonts, font), ch); }
+  // Justification: 0 left, bit 1 right, bit 2 centre (which wins when both are set).
+  void getTextRect(int font, unsigned int justify, int x, int y, const unsigned int* text,
+                   int* left, int* top, int* right, int* bottom) override;
 
   int createParticleSystemInstance(const char* name, const char* file) override;
   void releaseParticleSystemInstance(const char* name) override;
@@ -116,45 +94,42 @@ public:
   void particleSystemInstanceStopEmitters(int instance) override;
   void addEvent(int type, int value, int instance, int value2, float f, void* data) override;
 
-  int getScreenWidth() override;
-  int getMaxDepthNode() override;
+  int getScreenWidth() override { return 800; }
+  int getMaxDepthNode() override { return 100; }
   void registerThread(const char* label) override;
   void unregisterThread(const char* label) override;
 
 private:
-  struct Sprite {
+  // A defined sprite or font; `uses` counts the creations not yet released.
+  struct Resource {
     std::string file;
-    int width, height;
-    std::vector<int> framesPerAnim;
-    std::vector<std::string> mask;
-    int uses = 0;
-  };
-  struct Font {
-    std::string file;
-    int charWidth, height;
-    std::u32string chars;
+    int width, height;               // of the sprite, or of every character of the font
+    std::vector<int> framesPerAnim;  // sprites only
+    std::u32string chars;            // fonts only
     int uses = 0;
   };
   struct Instance {
     std::string name;
     bool live = true;
-    bool dead = false;
   };
 
   void _record(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void _fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  Sprite* _sprite(int id);
-  Sprite* _drawnSprite(const char* operation, int id);
-  Font* _font(int id);
-  Font* _drawnFont(const char* operation, int id);
+  int _create(std::deque<Resource>& all, const char* operation, const char* file);
+  static int _find(const std::deque<Resource>& all, const std::string& file);
+  // The resource of an id; for an unknown id, m_none: no name, no size, no characters.
+  const Resource& _at(const std::deque<Resource>& all, int id) const;
+  const char* _name(const Resource& resource) const;
+  Resource* _used(std::deque<Resource>& all, const char* operation, int id);
   Instance* _liveInstance(const char* operation, int id);
-  static bool _hasChar(const Font& font, unsigned int ch);
+  bool _hasChar(const Resource& font, unsigned int ch) const;
 
   gfxSubsystem* m_previous = nullptr;
-  mutable std::recursive_mutex m_mutex;  // a worker thread may load and create
+  mutable std::recursive_mutex m_mutex;  // guards the calls, failures, uses and instances
   // Deques keep the names in place, so that getSpriteName and getFontName may return them.
-  std::deque<Sprite> m_sprites;
-  std::deque<Font> m_fonts;
+  std::deque<Resource> m_sprites;
+  std::deque<Resource> m_fonts;
   std::vector<std::string> m_particleFiles;
   std::vector<Instance> m_instances;
+  Resource m_none {};
 };

@@ -11,21 +11,12 @@
 // A sound backend for tests. It installs itself in g_snd3d while it lives (putting the previous one
 // back afterwards) and records every sound played, with the pan and frequency scale its handle
 // was given last. It owns the handles, which stay valid until it is destroyed.
-//
-//   RecordingSound sound;
-//   button->release();
-//   ASSERT_EQ(sound.played.size(), 1u);
-//   EXPECT_EQ(sound.played[0].name, "click");
 class RecordingSound : public snd3dSubsystem {
 public:
   struct Played {
     std::string name;
-    e_snd3dSoundTypes type;
-    bool b1, b2;
-    float pan = 0.0f;             // as last set through the handle
-    float frequencyScale = 1.0f;  // as last set through the handle
-    int panCalls = 0;
-    int frequencyScaleCalls = 0;
+    float pan = 0.0f;
+    float frequencyScale = 1.0f;
   };
 
   RecordingSound();
@@ -33,11 +24,9 @@ public:
   RecordingSound(const RecordingSound&) = delete;
   RecordingSound& operator=(const RecordingSound&) = delete;
 
-  // Records every request; returns a handle for each, or null while `silent` is set.
   snd3dHandle* playSound(e_snd3dSoundTypes type, const char* name, bool b1, bool b2) override;
 
   std::deque<Played> played;  // a deque, so that handles may point at their entry
-  bool silent = false;
 
 private:
   class Handle;

@@ -9,25 +9,22 @@ namespace {
 thread_local long t_newCalls = 0;
 thread_local int t_newPaused = 0;
 
-void countNew() {
-  if (t_newPaused == 0)
-    ++t_newCalls;
-}
+}  // namespace
 
-void* allocateOrThrow(std::size_t size) {
-  void* p = std::malloc(size ? size : 1);
+// The replaced global allocation functions; the array forms call these. The nothrow forms are
+// replaced too: a sanitizer's own nothrow new would hand out blocks that the delete here frees as
+// malloc blocks. Nothing here allocates with an alignment beyond the default.
+void* operator new(std::size_t size) {
+  void* p = operator new(size, std::nothrow);
   if (!p)
     throw std::bad_alloc();
   return p;
 }
 
-}  // namespace
-
-// The replaced global allocation functions. The other forms of the library (arrays, sized
-// delete) call these two; the aligned forms are counted too.
-void* operator new(std::size_t size) {
-  countNew();
-  return allocateOrThrow(size);
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (t_newPaused == 0)
+    ++t_newCalls;
+  return std::malloc(size ? size : 1);
 }
 
 void operator delete(void* p) noexcept {
@@ -38,32 +35,7 @@ void operator delete(void* p, std::size_t) noexcept {
   std::free(p);
 }
 
-// The nothrow forms are replaced too: a sanitizer's own nothrow new would otherwise hand out
-// blocks that the replaced delete above frees as malloc blocks.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  countNew();
-  return std::malloc(size ? size : 1);
-}
-
 void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-
-void* operator new(std::size_t size, std::align_val_t alignment) {
-  countNew();
-  std::size_t align = static_cast<std::size_t>(alignment);
-  // aligned_alloc wants a size that is a multiple of the alignment.
-  void* p = std::aligned_alloc(align, (size + align - 1) / align * align);
-  if (!p)
-    throw std::bad_alloc();
-  return p;
-}
-
-void operator delete(void* p, std::align_val_t) noexcept {
-  std::free(p);
-}
-
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
   std::free(p);
 }
 
@@ -83,11 +55,6 @@ void* CountingMemory::alloc(int tag, size_t size, const char* file, unsigned int
 void CountingMemory::free(int tag, void* p) {
   ++m_freeCalls;
   MemoryMgr::free(tag, p);
-}
-
-void CountingMemory::resetCalls() {
-  m_allocCalls = 0;
-  m_freeCalls = 0;
 }
 
 FailingMemory::FailingMemory(long n, bool andAfter) : m_failAt(n), m_andAfter(andAfter) {}

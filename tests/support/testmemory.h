@@ -19,7 +19,7 @@ public:
 
   long allocCalls() const { return m_allocCalls; }
   long freeCalls() const { return m_freeCalls; }
-  void resetCalls();
+  void resetCalls() { m_allocCalls = m_freeCalls = 0; }
 
 private:
   MemoryMgr* m_previous = nullptr;
@@ -27,9 +27,8 @@ private:
   std::atomic<long> m_freeCalls {0};
 };
 
-// Fails the n-th allocation (counting from 1), and with `andAfter` every later one too. The
-// usual test runs an operation once for each n until it no longer fails, checking each time
-// that the failure was survived and nothing leaked.
+// Fails the n-th allocation (counting from 1), and with `andAfter` every later one too: a test
+// runs an operation for each n until it no longer fails, checking that nothing leaked.
 class FailingMemory : public CountingMemory {
 public:
   explicit FailingMemory(long n, bool andAfter = false);
@@ -45,9 +44,8 @@ private:
   std::atomic<long> m_failures {0};
 };
 
-// Counts the calls of the global operator new made by the current thread while it lives: a frame
-// that allocates nothing leaves calls() at 0. Allocations of the recording backends and the
-// capturing log are not counted (they pause the count while they record).
+// Counts the current thread's calls of the global operator new since it was made, except those
+// of the recording backends and the capturing log: a frame that allocates nothing adds none.
 class GlobalNewCounter {
 public:
   GlobalNewCounter();
