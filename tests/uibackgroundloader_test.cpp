@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -35,7 +34,9 @@ bool waitForState(const uiBackgroundLoader& loader, int state) {
 }
 
 // Counts the widgets that parses create, on whichever thread parses. While the test holds the
-// gate, a parse stops at its first widget: a load that lasts as long as the test needs.
+// parses, a parse stops at its first widget: a load that lasts as long as the test needs. The
+// hold is a flag, not a mutex: a mutex the test keeps while it calls the loader, and that the
+// worker takes under the loader's lock, is a lock-order inversion.
 struct ParseWatch {
   ParseWatch() { uiWidget::registerProgCb(&ParseWatch::report, this); }
   ~ParseWatch() { uiWidget::registerProgCb(nullptr, nullptr); }
@@ -44,7 +45,8 @@ struct ParseWatch {
     if (event != UIPROG_CREATED || !widget)
       return;
     ++watch->created;
-    std::lock_guard<std::mutex> wait(watch->gate);
+    while (watch->held)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   bool waitUntilParsing() {
     const auto deadline = std::chrono::steady_clock::now() + k_patience;
@@ -53,7 +55,7 @@ struct ParseWatch {
     return created > 0;
   }
   std::atomic<int> created {0};
-  std::mutex gate;
+  std::atomic<bool> held {false};
 };
 
 }  // namespace
@@ -92,7 +94,7 @@ TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   uiSubsystem ui;
   LeakCheck leaks;
   ParseWatch watch;
-  watch.gate.lock();
+  watch.held = true;
   auto* loader = new uiBackgroundLoader(k_fastPoll);
   loader->loadWidget(k_panel.c_str());
   EXPECT_TRUE(watch.waitUntilParsing());
@@ -100,7 +102,7 @@ TEST(uiBackgroundLoader, DestructionDuringALoadWaitsForItAndDeletesTheTree) {
   const auto deadline = std::chrono::steady_clock::now() + k_patience;
   while (!loader->terminateRequested && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  watch.gate.unlock();
+  watch.held = false;
   destroyer.join();
   EXPECT_EQ(watch.created, 3) << "the load under way was finished";
 }
@@ -109,12 +111,12 @@ TEST(uiBackgroundLoader, ForcedTerminationEndsTheLoadWithNull) {
   uiSubsystem ui;
   LeakCheck leaks;
   ParseWatch watch;
-  watch.gate.lock();
+  watch.held = true;
   uiBackgroundLoader loader(k_fastPoll);
   loader.loadWidget(k_panel.c_str());
   EXPECT_TRUE(watch.waitUntilParsing());
   ui.forceTerminate();
-  watch.gate.unlock();
+  watch.held = false;
   EXPECT_EQ(loader.getWidget(nullptr), nullptr) << "the parse discarded what it built";
   ui.initialize(nullptr);
 }
