@@ -5,6 +5,7 @@
 #include "capturelog.h"
 #include "recordinggfx.h"
 #include "recordingsound.h"
+#include "tempdir.h"
 #include "testmemory.h"
 
 #include "core.h"
@@ -18,18 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// The menu fixture names its included file and scriptlet relative to its own folder.
-class WorkingDirectory {
-public:
-  explicit WorkingDirectory(const std::string& path) : m_previous(fs::current_path()) {
-    fs::current_path(path);
-  }
-  ~WorkingDirectory() { fs::current_path(m_previous); }
-
-private:
-  fs::path m_previous;
-};
 
 // Fails allocations like FailingMemory and remembers where the first failed one was asked for.
 class SiteFailingMemory : public FailingMemory {

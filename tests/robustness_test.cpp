@@ -33,18 +33,6 @@ struct DeleteWidget {
 };
 using Tree = std::unique_ptr<uiWidget, DeleteWidget>;
 
-// Some fixtures name their includes relative to their own folder.
-class WorkingDirectory {
-public:
-  explicit WorkingDirectory(const std::string& path) : m_previous(fs::current_path()) {
-    fs::current_path(path);
-  }
-  ~WorkingDirectory() { fs::current_path(m_previous); }
-
-private:
-  fs::path m_previous;
-};
-
 // Live blocks of the loader's two tags at the start of a scope, compared at its end.
 class MemoryBalance {
 public:

@@ -31,3 +31,19 @@ public:
 private:
   std::string m_path;
 };
+
+// Runs a scope in another working directory, for fixtures that name their includes relative to
+// their own folder.
+class WorkingDirectory {
+public:
+  explicit WorkingDirectory(const std::string& path)
+      : m_previous(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~WorkingDirectory() { std::filesystem::current_path(m_previous); }
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+  std::filesystem::path m_previous;
+};
